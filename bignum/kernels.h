@@ -1,0 +1,65 @@
+// Digit kernels: the loops that do all of uhigh's arithmetic.
+//
+// A run is `n` digit values 0..9 stored one per signed byte, least
+// significant first. Kernels know nothing of allocation or of uhigh: they read
+// and write exactly n bytes at the pointers they are given and hand back the
+// carry (or borrow) out of the top position, so the caller decides where it
+// goes. Every kernel also takes the carry or borrow coming into position 0.
+//
+// Overlap rule, the same for every kernel: the result r may be exactly the
+// same pointer as an input (in place, and `x += x` with r == a == b); any
+// other overlap between r and an input is not allowed. Inputs may overlap
+// each other freely.
+//
+// Each kernel exists in several forms with identical results (the tests hold
+// every fast form to the reference form on all the carry patterns that break
+// such code). `active()` is the form that uhigh uses.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace kernels {
+
+using digit = std::int8_t;
+
+struct table {
+  std::string_view name;
+
+  // r[i] = a[i] + b[i] + carry, carry 0 or 1 in and out. One pass, O(n).
+  digit (*add)(digit* r, const digit* a, const digit* b, std::size_t n, digit carry);
+
+  // r[i] = a[i] + carry: the carry into a run, 0 or 1 in and out. Walks all n
+  // positions even once the carry has died out. O(n).
+  digit (*add_carry)(digit* r, const digit* a, std::size_t n, digit carry);
+
+  // r[i] = a[i] - b[i] - borrow, borrow 0 or 1 in and out. O(n).
+  digit (*sub)(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow);
+
+  // r[i] = a[i] - borrow: the borrow through a run, 0 or 1 in and out.
+  // Walks all n positions. O(n).
+  digit (*sub_borrow)(digit* r, const digit* a, std::size_t n, digit borrow);
+
+  // r = a * m + carry for a single digit m in 0..9 and carry 0..8 in; the
+  // carry out is 0..8. One pass, O(n).
+  digit (*mul_digit)(digit* r, const digit* a, std::size_t n, digit m, digit carry);
+};
+
+// The plain per-digit loops, every step split with split_decimal: slow, and
+// the yardstick that every other form is tested against.
+extern const table reference;
+
+// The form uhigh calls. Starts as the fastest form this CPU can run.
+const table& active();
+
+// Every form this build has and this CPU can run, reference first.
+std::vector<const table*> available();
+
+// Makes the form of that name active, for tests and benchmarks; false (and
+// nothing changes) when there is no such form or the CPU cannot run it.
+// Not for use while another thread is doing arithmetic.
+bool select(std::string_view name);
+
+}  // namespace kernels

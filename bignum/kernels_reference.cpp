@@ -1,0 +1,75 @@
+// The reference form: one digit per step, every digit sum split by
+// split_decimal into the digit that stays and the carry that moves on. These
+// loops are the definition of each kernel's result; keep them plain.
+#include "bignum/kernels.h"
+#include "bignum/split_decimal.h"
+
+namespace kernels {
+namespace {
+
+digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry) {
+  for (std::size_t i = 0; i < n; ++i) {
+    // At most 9 + 9 + 1 = 19, well inside a signed byte.
+    const std::uint16_t split = split_decimal(static_cast<digit>(a[i] + b[i] + carry));
+    r[i] = decimal_low(split);
+    carry = decimal_high(split);
+  }
+  return carry;
+}
+
+digit add_carry(digit* r, const digit* a, std::size_t n, digit carry) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto sum = static_cast<digit>(a[i] + carry);
+    carry = (carry != 0 && sum >= 10) ? 1 : 0;
+    r[i] = decimal_low(split_decimal(sum));
+  }
+  return carry;
+}
+
+digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow) {
+  for (std::size_t i = 0; i < n; ++i) {
+    // Between 0 - 9 - 1 = -10 and 9.
+    const auto difference = static_cast<digit>(a[i] - (b[i] + borrow));
+    if (difference < 0) {
+      r[i] = static_cast<digit>(difference + 10);
+      borrow = 1;
+    } else {
+      const std::uint16_t split = split_decimal(difference);
+      r[i] = decimal_low(split);
+      borrow = decimal_high(split);
+    }
+  }
+  return borrow;
+}
+
+digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto difference = static_cast<digit>(a[i] - borrow);
+    if (difference < 0) {
+      r[i] = static_cast<digit>(difference + 10);
+      borrow = 1;
+    } else {
+      const std::uint16_t split = split_decimal(difference);
+      r[i] = decimal_low(split);
+      borrow = decimal_high(split);
+    }
+  }
+  return borrow;
+}
+
+digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
+  const digit multiplier = decimal_low(split_decimal(m));
+  for (std::size_t i = 0; i < n; ++i) {
+    // At most 9 * 9 + 8 = 89, so the carry stays 0..8.
+    const std::uint16_t split = split_decimal(static_cast<digit>(multiplier * a[i] + carry));
+    r[i] = decimal_low(split);
+    carry = decimal_high(split);
+  }
+  return carry;
+}
+
+}  // namespace
+
+const table reference = {"reference", add, add_carry, sub, sub_borrow, mul_digit};
+
+}  // namespace kernels
