@@ -1,0 +1,123 @@
+#include "app/dialogue.h"
+
+#include <istream>
+#include <new>
+#include <ostream>
+#include <stdexcept>
+
+#include "app/factorial.h"
+#include "bignum/uhigh.h"
+
+namespace {
+
+constexpr const char* refusal = "I need a positive number twit! Try again";
+
+class dialogue {
+ public:
+  dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
+           const dialogue_limits& limits)
+      : in_(in), out_(out), err_(err), clock_(clock), limits_(limits) {}
+
+  int run();
+
+ private:
+  // Asks until the answer is an integer in 0..max; false when the input ends
+  // first. Every read, good or bad, is followed by a line end.
+  bool ask(const char* prompt, std::int32_t max, std::int32_t& answer);
+
+  // Runs body count times between two clock readings; seconds elapsed.
+  template <class Body>
+  float timed(std::int32_t count, Body body);
+
+  void report(const char* label, float seconds);
+
+  std::istream& in_;
+  std::ostream& out_;
+  std::ostream& err_;
+  millisecond_clock& clock_;
+  const dialogue_limits& limits_;
+};
+
+bool dialogue::ask(const char* prompt, std::int32_t max, std::int32_t& answer) {
+  for (;;) {
+    out_ << prompt << std::flush;
+    in_ >> answer;
+    out_ << std::endl;
+    if (in_) {
+      if (answer >= 0 && answer <= max) return true;
+    } else if (in_.eof()) {
+      err_ << "uhigh-bench: the input ended before the dialogue was complete" << std::endl;
+      return false;
+    } else {
+      // Not a number, or out of the 32-bit range: drop the line and ask again.
+      in_.clear();
+      in_.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    out_ << refusal << std::endl;
+  }
+}
+
+template <class Body>
+float dialogue::timed(std::int32_t count, Body body) {
+  const std::int32_t start = clock_.now_ms();
+  for (std::int32_t left = count; left != 0; --left)
+    body();
+  const std::int32_t stop = clock_.now_ms();
+  // Formed exactly in 64 bits, then rounded once to the float that is shown.
+  return static_cast<float>(static_cast<double>(std::int64_t{stop} - start) * 0.001);
+}
+
+void dialogue::report(const char* label, float seconds) {
+  out_ << label << seconds << " Sec\n" << std::endl;
+}
+
+void double_times(uhigh& x, std::int32_t times) {
+  for (std::int32_t i = 0; i < times; ++i)
+    x += x;
+}
+
+int dialogue::run() {
+  uhigh factorial_result(1);
+  std::int32_t number = 0;
+  std::int32_t count = 0;
+  const char* const count_prompt = "Number of iterations to do? ";
+
+  out_ << "This program tests the uhigh maths class.\n"
+       << "The program compute factorials and raise 2\n"
+       << "to powers with total precision.\n\n";
+
+  if (!ask("What number would you like a factorial for? ", limits_.max_number, number)) return 1;
+  if (!ask(count_prompt, limits_.max_count, count)) return 1;
+  report("Uhigh Elapsed: ", timed(count, [&] { (void)factorial(number); }));
+  factorial_result = factorial(number);
+  out_ << number << "! = " << factorial_result << std::endl << std::endl;
+
+  if (!ask("\n\nTo what power would you like two raised? ", limits_.max_number, number)) return 1;
+  if (!ask(count_prompt, limits_.max_count, count)) return 1;
+  report("Elapsed: ", timed(count, [&] {
+           uhigh x(1);
+           double_times(x, number);
+         }));
+  uhigh power_result(1);
+  double_times(power_result, number);
+  out_ << "2^" << number << " = " << power_result << std::endl;
+  return 0;
+}
+
+}  // namespace
+
+int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
+                 const dialogue_limits& limits) {
+  return dialogue(in, out, err, clock, limits).run();
+}
+
+int run_program(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock) {
+  try {
+    return run_dialogue(in, out, err, clock);
+  } catch (const std::bad_alloc&) {
+    err << "uhigh-bench: out of memory; the result is too large for this machine" << std::endl;
+  } catch (const std::length_error&) {
+    err << "uhigh-bench: the result would have more than 4294967295 digits" << std::endl;
+  }
+  return 1;
+}

@@ -1,0 +1,30 @@
+// The benchmark dialogue: banner, the factorial stage, the power stage.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <limits>
+
+#include "app/clock.h"
+
+// Upper bounds on the answers, for harnesses that must keep every run short
+// (the fuzzer). An answer above its bound is refused like a negative one.
+// The program itself uses the defaults: no bound.
+struct dialogue_limits {
+  std::int32_t max_number = std::numeric_limits<std::int32_t>::max();
+  std::int32_t max_count = std::numeric_limits<std::int32_t>::max();
+};
+
+// Runs the whole dialogue on in/out, timing with clock. Returns 0 when the
+// dialogue completed, 1 when the input ended before it did (one line then
+// goes to err). A non-number or out-of-range answer drops the rest of its
+// line and is refused; a negative one is refused; each refused question is
+// asked again. Arithmetic errors (std::bad_alloc, std::length_error) pass
+// through to the caller.
+int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
+                 const dialogue_limits& limits = {});
+
+// run_dialogue, with heap exhaustion and the digit limit turned into one line
+// on err and status 1. This is the program: main only supplies the streams
+// and the clock.
+int run_program(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock);

@@ -1,0 +1,10 @@
+// n! as a uhigh: the workload of the benchmark's factorial stage.
+#pragma once
+
+#include "bignum/uhigh.h"
+
+// n! for n >= 0 (a negative n throws std::invalid_argument), computed
+// downwards, 1 * n * (n-1) * ... * 1, entirely in uhigh arithmetic: a uhigh
+// counter, decremented by a uhigh one, is tested against a fresh uhigh zero
+// before every step. Costs n general multiplications with their allocations.
+uhigh factorial(const int& n);
