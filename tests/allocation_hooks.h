@@ -1,0 +1,21 @@
+// Hooks on the test binary's array allocations (uhigh's only kind): count
+// them, and make one fail on demand to check what an operation leaves behind
+// when the heap runs out.
+#pragma once
+
+namespace test {
+
+// Array allocations made so far by this process.
+long array_allocations();
+
+// While one lives, the array allocation numbered `after` (0 = the next one)
+// throws std::bad_alloc; allocations before it succeed.
+class failing_allocation {
+ public:
+  explicit failing_allocation(long after);
+  ~failing_allocation();
+  failing_allocation(const failing_allocation&) = delete;
+  failing_allocation& operator=(const failing_allocation&) = delete;
+};
+
+}  // namespace test

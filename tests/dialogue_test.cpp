@@ -1,0 +1,206 @@
+// The whole dialogue, in-process, through string streams and a scripted clock.
+#include "app/dialogue.h"
+
+#include <gmpxx.h>
+#include <gtest/gtest.h>
+
+#include <new>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "allocation_hooks.h"
+#include "app/factorial.h"
+#include "bignum/uhigh.h"
+
+namespace {
+
+// Hands out the given readings in turn.
+class scripted_clock final : public millisecond_clock {
+ public:
+  explicit scripted_clock(std::vector<std::int32_t> readings) : readings_(std::move(readings)) {}
+  std::int32_t now_ms() override {
+    if (next_ == readings_.size()) return readings_.empty() ? 0 : readings_.back();
+    return readings_[next_++];
+  }
+
+ private:
+  std::vector<std::int32_t> readings_;
+  std::size_t next_ = 0;
+};
+
+struct outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+outcome run(const std::string& input, std::vector<std::int32_t> readings = {0, 0, 0, 0}) {
+  std::istringstream in(input);
+  std::ostringstream out;
+  std::ostringstream err;
+  scripted_clock clock(std::move(readings));
+  const int status = run_program(in, out, err, clock);
+  return {status, out.str(), err.str()};
+}
+
+const std::string banner =
+    "This program tests the uhigh maths class.\n"
+    "The program compute factorials and raise 2\n"
+    "to powers with total precision.\n\n";
+const std::string n_prompt = "What number would you like a factorial for? \n";
+const std::string count_prompt = "Number of iterations to do? \n";
+const std::string p_prompt = "\n\nTo what power would you like two raised? \n";
+const std::string refusal = "I need a positive number twit! Try again\n";
+
+std::string factorial_report(const std::string& time) {
+  return "Uhigh Elapsed: " + time + " Sec\n\n";
+}
+std::string power_report(const std::string& time) {
+  return "Elapsed: " + time + " Sec\n\n";
+}
+
+// The sample session with answers 5, 1000, 10, 1000 and times of 15 ms and
+// 1,234,567 ms.
+const std::string sample = banner + n_prompt + count_prompt + factorial_report("0.015") +
+                           "5! = 120\n\n" + p_prompt + count_prompt + power_report("1234.57") +
+                           "2^10 = 1024\n";
+const std::vector<std::int32_t> sample_clock = {1000, 1015, -600000, 634567};
+
+}  // namespace
+
+TEST(Dialogue, SampleSessionByteForByte) {
+  const outcome o = run("5\n1000\n10\n1000\n", sample_clock);
+  EXPECT_EQ(o.out, sample);
+  EXPECT_EQ(o.err, "");
+  EXPECT_EQ(o.status, 0);
+}
+
+TEST(Dialogue, TypedAheadAnswersStillShowEveryPrompt) {
+  EXPECT_EQ(run("5 1000\n10 1000", sample_clock).out, sample);
+  EXPECT_EQ(run("  5\n\n\n   1000 10\t1000\n", sample_clock).out, sample);
+}
+
+TEST(Dialogue, NegativeNumbersAreRefusedAndAskedAgain) {
+  const outcome o = run("-5\n-1\n3\n0\n-2\n4\n0\n");
+  EXPECT_EQ(o.out, banner + n_prompt + refusal + n_prompt + refusal + n_prompt + count_prompt +
+                       factorial_report("0") + "3! = 6\n\n" + p_prompt + refusal + p_prompt +
+                       count_prompt + power_report("0") + "2^4 = 16\n");
+  EXPECT_EQ(o.status, 0);
+}
+
+TEST(Dialogue, ZeroAnswersAndZeroCounts) {
+  const outcome o = run("0 0 0 0");
+  EXPECT_EQ(o.out, banner + n_prompt + count_prompt + factorial_report("0") + "0! = 1\n\n" +
+                       p_prompt + count_prompt + power_report("0") + "2^0 = 1\n");
+}
+
+TEST(Dialogue, AnswersAreReadAsDecimalIntegers) {
+  const std::string out = run("007 1 +010 1").out;
+  EXPECT_NE(out.find("\n7! = 5040\n"), std::string::npos);
+  EXPECT_NE(out.find("\n2^10 = 1024\n"), std::string::npos);
+}
+
+TEST(Dialogue, TimesUseDefaultFloatFormatting) {
+  // 1234 ms; then the widest difference of two 32-bit readings, formed
+  // without wrapping and shown in exponent notation.
+  const std::string out = run("1 1 1 1", {5, 1239, -2147483648, 2147483647}).out;
+  EXPECT_NE(out.find("Uhigh Elapsed: 1.234 Sec\n"), std::string::npos);
+  EXPECT_NE(out.find("\nElapsed: 4.29497e+06 Sec\n"), std::string::npos);
+}
+
+TEST(Dialogue, CountSetsTheNumberOfTimedRepetitions) {
+  // Every repetition allocates digit arrays, so the allocation count of a run
+  // is linear in the two counts; the slope is one computation's allocations.
+  const auto allocations_of = [](const std::string& input) {
+    const long before = test::array_allocations();
+    run(input);
+    return test::array_allocations() - before;
+  };
+  const long one_factorial = [] {
+    const long before = test::array_allocations();
+    (void)factorial(12);
+    return test::array_allocations() - before;
+  }();
+  const long one_power = [] {
+    const long before = test::array_allocations();
+    uhigh x(1);
+    for (int i = 0; i < 40; ++i)
+      x += x;
+    return test::array_allocations() - before;
+  }();
+  const long base = allocations_of("12 1 40 1");
+  EXPECT_EQ(allocations_of("12 4 40 1") - base, 3 * one_factorial);
+  EXPECT_EQ(allocations_of("12 1 40 6") - base, 5 * one_power);
+  EXPECT_EQ(base - allocations_of("12 0 40 0"), one_factorial + one_power);
+}
+
+TEST(Dialogue, BadAnswersDropTheirLineAndAreAskedAgain) {
+  // Not a number (its line's rest is dropped, 99 with it), then a value past
+  // the 32-bit range, at the n prompt; a word and a negative at the counts.
+  const outcome o = run("abc 99\n99999999999\n4\nx\n-3\n1\n2 many\n1\n");
+  EXPECT_EQ(o.out, banner + n_prompt + refusal + n_prompt + refusal + n_prompt + count_prompt +
+                       refusal + count_prompt + refusal + count_prompt + factorial_report("0") +
+                       "4! = 24\n\n" + p_prompt + count_prompt + refusal + count_prompt +
+                       power_report("0") + "2^2 = 4\n");
+  EXPECT_EQ(o.status, 0);
+}
+
+TEST(Dialogue, EndOfInputStopsWithStatusOne) {
+  const std::string ended = "uhigh-bench: the input ended before the dialogue was complete\n";
+  const outcome at_start = run("");
+  EXPECT_EQ(at_start.out, banner + n_prompt);
+  EXPECT_EQ(at_start.err, ended);
+  EXPECT_EQ(at_start.status, 1);
+
+  const outcome after_count = run("5 1\n3");
+  EXPECT_EQ(after_count.out, banner + n_prompt + count_prompt + factorial_report("0") +
+                                 "5! = 120\n\n" + p_prompt + count_prompt);
+  EXPECT_EQ(after_count.err, ended);
+  EXPECT_EQ(after_count.status, 1);
+
+  const outcome garbage_then_end = run("5 zz");
+  EXPECT_EQ(garbage_then_end.out, banner + n_prompt + count_prompt + refusal + count_prompt);
+  EXPECT_EQ(garbage_then_end.status, 1);
+}
+
+TEST(Dialogue, ResultsPastSixtyFiveThousandDigitsAreExact) {
+  const outcome o = run("17300 0 217800 0");
+  mpz_class fact;
+  mpz_fac_ui(fact.get_mpz_t(), 17300);
+  mpz_class power;
+  mpz_ui_pow_ui(power.get_mpz_t(), 2, 217800);
+  ASSERT_GT(fact.get_str().size(), 65535u);
+  ASSERT_GT(power.get_str().size(), 65535u);
+  EXPECT_NE(o.out.find("\n17300! = " + fact.get_str() + "\n\n"), std::string::npos);
+  EXPECT_NE(o.out.find("\n2^217800 = " + power.get_str() + "\n"), std::string::npos);
+  EXPECT_EQ(o.status, 0);
+}
+
+namespace {
+template <class Error>
+class throwing_clock final : public millisecond_clock {
+ public:
+  std::int32_t now_ms() override { throw Error("test"); }
+};
+
+std::string error_line_of(millisecond_clock& clock) {
+  std::istringstream in("5 1 3 1");
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(run_program(in, out, err, clock), 1);
+  return err.str();
+}
+}  // namespace
+
+TEST(Program, ArithmeticFailuresBecomeOneLineAndStatusOne) {
+  struct : millisecond_clock {
+    std::int32_t now_ms() override { throw std::bad_alloc(); }
+  } out_of_memory;
+  EXPECT_EQ(error_line_of(out_of_memory),
+            "uhigh-bench: out of memory; the result is too large for this machine\n");
+  throwing_clock<std::length_error> too_long;
+  EXPECT_EQ(error_line_of(too_long),
+            "uhigh-bench: the result would have more than 4294967295 digits\n");
+}

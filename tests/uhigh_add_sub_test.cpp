@@ -1,0 +1,123 @@
+// In-place addition and subtraction: carry and borrow chains, growth,
+// self-operands, leading zeros.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+using test::digits_of;
+using test::from_text;
+using test::text_of;
+
+TEST(Addition, CarriesIntoANewTopDigit) {
+  uhigh a(95);
+  a += uhigh(7);
+  EXPECT_EQ(digits_of(a), (std::vector<int>{2, 0, 1}));
+
+  uhigh b(7);
+  b += uhigh(95);  // the longer right operand supplies the top position
+  EXPECT_EQ(digits_of(b), (std::vector<int>{2, 0, 1}));
+
+  uhigh c(999);
+  c += uhigh(1);
+  EXPECT_EQ(text_of(c), "1000");
+
+  uhigh z(0);
+  z += uhigh(123);
+  EXPECT_EQ(z.length, 3u);
+  EXPECT_EQ(text_of(z), "123");
+}
+
+TEST(Addition, CarryRipplesThroughLongRunsOfNines) {
+  uhigh a = from_text(std::string(1000, '9'));
+  a += uhigh(1);
+  EXPECT_EQ(text_of(a), "1" + std::string(1000, '0'));
+
+  uhigh b(1);
+  b += from_text(std::string(999, '9'));
+  EXPECT_EQ(text_of(b), "1" + std::string(999, '0'));
+}
+
+TEST(Addition, ReservesTheLongerLengthPlusOneEvenWithoutCarry) {
+  uhigh a(1234567890);
+  ASSERT_EQ(a.capacity, 10u);
+  a += uhigh(1);
+  EXPECT_EQ(a.capacity, 20u);
+  EXPECT_EQ(text_of(a), "1234567891");
+}
+
+TEST(Addition, SelfAdditionDoublesAcrossGrowth) {
+  uhigh x(1);
+  std::vector<std::uint32_t> capacities;
+  for (int i = 0; i < 100; ++i) {
+    x += x;
+    if (capacities.empty() || capacities.back() != x.capacity) capacities.push_back(x.capacity);
+    if (i == 9) {
+      EXPECT_EQ(text_of(x), "1024");
+    }
+  }
+  EXPECT_EQ(text_of(x), "1267650600228229401496703205376");
+  EXPECT_EQ(x.capacity, 40u);
+  EXPECT_EQ(capacities, (std::vector<std::uint32_t>{10, 20, 30, 40}));
+  EXPECT_TRUE(test::spare_room_is_zero(x));
+}
+
+TEST(Addition, KeepsLeadingZerosItIsGiven) {
+  uhigh zeros = from_text("00");
+  zeros += uhigh(5);
+  EXPECT_EQ(digits_of(zeros), (std::vector<int>{5, 0}));
+}
+
+TEST(Subtraction, StripsTheLeadingZerosItMakes) {
+  uhigh a(100);
+  a -= uhigh(1);
+  EXPECT_EQ(a.length, 2u);
+  EXPECT_EQ(text_of(a), "99");
+
+  uhigh b(1000);
+  b -= uhigh(999);
+  EXPECT_EQ(b.length, 1u);
+  EXPECT_EQ(text_of(b), "1");
+
+  uhigh c(1000);
+  c -= uhigh(1);  // the borrow runs through three zeros
+  EXPECT_EQ(c.length, 3u);
+  EXPECT_EQ(text_of(c), "999");
+  EXPECT_EQ(c.capacity, 10u) << "subtraction never reallocates";
+}
+
+TEST(Subtraction, DownToZero) {
+  uhigh a(5);
+  a -= uhigh(5);
+  EXPECT_EQ(digits_of(a), (std::vector<int>{0}));
+
+  uhigh big = from_text("918273645546372819");
+  big -= big;
+  EXPECT_EQ(digits_of(big), (std::vector<int>{0}));
+}
+
+TEST(Subtraction, BorrowRipplesAcrossALongRun) {
+  uhigh a = from_text("1" + std::string(700, '0'));
+  a -= uhigh(1);
+  EXPECT_EQ(text_of(a), std::string(700, '9'));
+  uhigh b(123);
+  b -= uhigh(0);
+  EXPECT_EQ(text_of(b), "123");
+}
+
+TEST(AdditionAndSubtraction, AgreeWithGmpOnLongOperands) {
+  gmp_randclass random(gmp_randinit_default);
+  random.seed(20261209);
+  for (int round = 0; round < 200; ++round) {
+    const mpz_class x = random.get_z_bits(1 + round * 17);
+    const mpz_class y = random.get_z_bits(1 + (round * 31) % 3000);
+    uhigh a = from_text(x.get_str());
+    a += from_text(y.get_str());
+    ASSERT_EQ(text_of(a), mpz_class(x + y).get_str()) << "round " << round;
+
+    const mpz_class big = x > y ? x : y;
+    const mpz_class small = x > y ? y : x;
+    uhigh d = from_text(big.get_str());
+    d -= from_text(small.get_str());
+    ASSERT_EQ(text_of(d), mpz_class(big - small).get_str()) << "round " << round;
+  }
+}

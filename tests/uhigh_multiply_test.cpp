@@ -1,0 +1,113 @@
+// Multiplication by a small factor and by another uhigh.
+#include <gtest/gtest.h>
+
+#include <new>
+
+#include "allocation_hooks.h"
+#include "test_support.h"
+
+using test::digits_of;
+using test::from_text;
+using test::text_of;
+
+TEST(SmallFactor, DigitFactorsCarryIntoANewTopDigit) {
+  uhigh a(25);
+  a *= 4;
+  EXPECT_EQ(text_of(a), "100");
+
+  uhigh b(99);
+  b *= 9;  // 9 * 9 + 8 = 89 at the top position, final carry 8
+  EXPECT_EQ(text_of(b), "891");
+
+  uhigh one = from_text("1234");
+  one *= 1;
+  EXPECT_EQ(text_of(one), "1234");
+}
+
+TEST(SmallFactor, TenShiftsAndZeroLeavesAZeroRun) {
+  uhigh a(25);
+  a *= 10;
+  EXPECT_EQ(text_of(a), "250");
+
+  uhigh z(0);
+  z *= 10;
+  EXPECT_EQ(digits_of(z), (std::vector<int>{0, 0}));
+
+  uhigh c(25);
+  c *= 0;
+  EXPECT_EQ(digits_of(c), (std::vector<int>{0, 0}));
+}
+
+TEST(SmallFactor, AboveTenGoesThroughLongMultiplication) {
+  uhigh a(7);
+  a *= 12;
+  EXPECT_EQ(text_of(a), "84");
+  uhigh b(99);
+  b *= 255;
+  EXPECT_EQ(text_of(b), "25245");
+}
+
+TEST(ByUhigh, SmallProducts) {
+  uhigh a(12);
+  a *= uhigh(12);
+  EXPECT_EQ(text_of(a), "144");
+
+  uhigh self(12);
+  self *= self;
+  EXPECT_EQ(text_of(self), "144");
+
+  uhigh c(25);
+  c *= uhigh(10);  // the multiplier's 0 digit adds a zero partial product
+  EXPECT_EQ(text_of(c), "250");
+
+  uhigh d(99);
+  d *= uhigh(99);
+  EXPECT_EQ(text_of(d), "9801");
+}
+
+TEST(ByUhigh, ZeroOperandsLeaveZeroRuns) {
+  uhigh a(25);
+  a *= uhigh(0);
+  EXPECT_EQ(digits_of(a), (std::vector<int>{0, 0}));
+
+  uhigh z(0);
+  z *= uhigh(123);
+  EXPECT_EQ(digits_of(z), (std::vector<int>{0, 0, 0}));
+}
+
+TEST(ByUhigh, FailedAllocationLeavesTheMultiplicand) {
+  // Fail each allocation in turn: the accumulator, the partial products,
+  // their growth, the final copy. The value must survive every one.
+  for (long k = 0;; ++k) {
+    uhigh a = from_text("987654321987654321");
+    bool threw = false;
+    {
+      test::failing_allocation fail(k);
+      try {
+        a *= uhigh(4321);
+      } catch (const std::bad_alloc&) {
+        threw = true;
+      }
+    }
+    if (!threw) {
+      EXPECT_EQ(text_of(a), "4267654325308654321041");
+      break;
+    }
+    ASSERT_EQ(text_of(a), "987654321987654321") << "allocation " << k;
+  }
+}
+
+TEST(ByUhigh, AgreesWithGmp) {
+  gmp_randclass random(gmp_randinit_default);
+  random.seed(1209);
+  for (int round = 0; round < 60; ++round) {
+    const mpz_class x = random.get_z_bits(1 + round * 23) + 1;
+    const mpz_class y = random.get_z_bits(1 + (round * 7) % 200) + 1;
+    uhigh a = from_text(x.get_str());
+    a *= from_text(y.get_str());
+    ASSERT_EQ(text_of(a), mpz_class(x * y).get_str()) << "round " << round;
+    uhigh s = from_text(x.get_str());
+    s *= s;
+    ASSERT_EQ(text_of(s), mpz_class(x * x).get_str()) << "round " << round;
+  }
+}
