@@ -4,7 +4,7 @@
 // moves it to the fastest form the CPU can run.
 #include <algorithm>
 
-#include "bignum/kernels.h"
+#include "bignum/kernels_forms.h"
 
 namespace kernels {
 namespace {
@@ -13,7 +13,15 @@ const table* current = &reference;
 
 // Fastest last.
 std::vector<const table*> forms_this_cpu_runs() {
-  return {&reference};
+  std::vector<const table*> forms = {&reference, &word};
+#if UHIGH_X86_SIMD
+  forms.push_back(&sse2);
+  if (__builtin_cpu_supports("avx2")) forms.push_back(&avx2);
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) {
+    forms.push_back(&avx512);
+  }
+#endif
+  return forms;
 }
 
 const bool chosen_at_startup = [] {
@@ -23,13 +31,9 @@ const bool chosen_at_startup = [] {
 
 }  // namespace
 
-const table& active() {
-  return *current;
-}
+const table& active() { return *current; }
 
-std::vector<const table*> available() {
-  return forms_this_cpu_runs();
-}
+std::vector<const table*> available() { return forms_this_cpu_runs(); }
 
 bool select(std::string_view name) {
   const auto forms = forms_this_cpu_runs();

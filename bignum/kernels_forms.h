@@ -1,0 +1,28 @@
+// The kernel forms other than the reference, for the selection code and for
+// forms that finish a run's tail with a narrower one. Not for uhigh itself:
+// it calls kernels::active().
+#pragma once
+
+#include "bignum/kernels.h"
+
+namespace kernels {
+
+// Eight digits per 64-bit word; portable C++.
+extern const table word;
+namespace word_form {
+digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry);
+digit add_carry(digit* r, const digit* a, std::size_t n, digit carry);
+digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow);
+digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow);
+digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry);
+}  // namespace word_form
+
+#if UHIGH_X86_SIMD
+// 64 digits per step in SSE2, AVX2 or AVX-512BW registers; each file is
+// compiled for its instruction set and only chosen on a CPU that has it.
+extern const table sse2;
+extern const table avx2;
+extern const table avx512;
+#endif
+
+}  // namespace kernels

@@ -1,0 +1,138 @@
+// The word form: eight digits in one 64-bit word, carries moved between the
+// bytes by the word's own binary addition, with no division anywhere.
+//
+// The bias trick. Add 246 (= 256 - 10) to every byte of a digit sum s. The
+// byte overflows, passing a binary carry of 1 into the next byte, exactly
+// when s plus its incoming carry reaches 10, which is the decimal carry; and
+// it then holds s + carry - 10, the right digit. A byte that does not
+// overflow holds s + carry + 246, in 246..255, so its top bit is set while
+// every correct digit (0..9) has it clear: subtracting 246 from exactly the
+// bytes with the top bit set finishes the job without borrowing across
+// bytes. Subtraction is the same picture mirrored: one 64-bit subtraction
+// borrows between bytes exactly when a digit difference goes negative, and
+// the bytes that borrowed hold 256 + d (246..255), which minus 246 is d + 10.
+//
+// Runs shorter than a word, and the tail past the last whole word, go
+// through the reference loops.
+#include <bit>
+#include <cstring>
+
+#include "bignum/kernels_forms.h"
+
+namespace kernels {
+namespace {
+
+using u64 = std::uint64_t;
+constexpr u64 ones = 0x0101010101010101u;
+constexpr u64 bias = 0xF6 * ones;  // 246 in every byte
+constexpr std::size_t width = 8;
+
+// Digit 0 in the low byte on either byte order.
+u64 load(const digit* p) {
+  u64 w;
+  std::memcpy(&w, p, sizeof w);
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+  return w;
+}
+
+void store(digit* p, u64 w) {
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+  std::memcpy(p, &w, sizeof w);
+}
+
+// Bytes that hold 246..255 (top bit set) lose their bias.
+u64 unbias(u64 w) { return w - ((w >> 7) & ones) * 0xF6; }
+
+// Digit sums s (each byte at most 18) plus carry: the digits, and the carry
+// out of the top byte through c.
+u64 settle_sum(u64 s, u64& c) {
+  u64 biased;
+  u64 total;
+  const bool high = __builtin_add_overflow(s, bias, &biased);
+  const bool higher = __builtin_add_overflow(biased, c, &total);
+  c = high || higher;
+  return unbias(total);
+}
+
+}  // namespace
+
+namespace word_form {
+
+digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry) {
+  u64 c = static_cast<u64>(carry);
+  std::size_t i = 0;
+  for (; i + width <= n; i += width) {
+    // Bytes of a + b are at most 18: the addition carries between no bytes.
+    store(r + i, settle_sum(load(a + i) + load(b + i), c));
+  }
+  return reference.add(r + i, a + i, b + i, n - i, static_cast<digit>(c));
+}
+
+digit add_carry(digit* r, const digit* a, std::size_t n, digit carry) {
+  u64 c = static_cast<u64>(carry);
+  std::size_t i = 0;
+  for (; i + width <= n; i += width)
+    store(r + i, settle_sum(load(a + i), c));
+  return reference.add_carry(r + i, a + i, n - i, static_cast<digit>(c));
+}
+
+digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow) {
+  u64 c = static_cast<u64>(borrow);
+  std::size_t i = 0;
+  for (; i + width <= n; i += width) {
+    u64 difference;
+    u64 total;
+    const bool low = __builtin_sub_overflow(load(a + i), load(b + i), &difference);
+    const bool lower = __builtin_sub_overflow(difference, c, &total);
+    c = low || lower;
+    store(r + i, unbias(total));
+  }
+  return reference.sub(r + i, a + i, b + i, n - i, static_cast<digit>(c));
+}
+
+digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow) {
+  u64 c = static_cast<u64>(borrow);
+  std::size_t i = 0;
+  for (; i + width <= n; i += width) {
+    u64 total;
+    c = __builtin_sub_overflow(load(a + i), c, &total);
+    store(r + i, unbias(total));
+  }
+  return reference.sub_borrow(r + i, a + i, n - i, static_cast<digit>(c));
+}
+
+// a * m splits per position into 10 * high + low (high 0..8, low 0..9).
+// Position i of the result collects low[i] + high[i-1] (at most 17, with the
+// incoming carry as high[-1]), and those sums settle with the bias trick. The
+// carry into the next word is its top high digit plus the settling carry;
+// the whole product's bound keeps that at most 8.
+digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
+  constexpr u64 even = 0x00FF00FF00FF00FFu;
+  constexpr u64 nibble = 0x000F000F000F000Fu;
+  const u64 factor = static_cast<u64>(m);
+  u64 high_in = static_cast<u64>(carry);  // high digit of the position below
+  u64 c = 0;
+  std::size_t i = 0;
+  for (; i + width <= n; i += width) {
+    // Each byte product is at most 81: no carry between bytes.
+    const u64 product = load(a + i) * factor;
+    // v / 10 == (v * 205) >> 11 for 0 <= v <= 81, done in 16-bit lanes (v *
+    // 205 <= 16605 fits); after the shift a lane's low four bits are its
+    // quotient and the bits above come from the next lane, so mask them.
+    const u64 high_even = (((product & even) * 205) >> 11) & nibble;
+    const u64 high_odd = ((((product >> 8) & even) * 205) >> 11) & nibble;
+    const u64 high = high_even | high_odd << 8;
+    const u64 low = product - high * 10;  // per byte: at most 80 taken away
+    const u64 sum = low + (high << 8 | high_in);
+    high_in = high >> 56;
+    store(r + i, settle_sum(sum, c));
+  }
+  return reference.mul_digit(r + i, a + i, n - i, m, static_cast<digit>(high_in + c));
+}
+
+}  // namespace word_form
+
+const table word = {"word",         word_form::add,        word_form::add_carry,
+                    word_form::sub, word_form::sub_borrow, word_form::mul_digit};
+
+}  // namespace kernels
