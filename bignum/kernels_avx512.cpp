@@ -1,0 +1,56 @@
+// The SIMD kernels on one AVX-512BW register per 64-digit block: the lane
+// masks come straight from the compares. Compiled with -mavx512f -mavx512bw
+// and chosen only on a CPU that has both.
+// GCC 12's own AVX-512 headers build vectors from deliberately undefined
+// values (_mm512_undefined_*), which its flow analysis reports as
+// uninitialised use; the warning is about the compiler's headers, not this
+// code.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+#include "bignum/kernels_x86_simd.h"
+
+namespace kernels {
+namespace {
+
+struct avx512_block {
+  using reg = __m512i;
+
+  static reg load(const digit* p) { return _mm512_loadu_si512(p); }
+  static void store(digit* p, reg v) { _mm512_storeu_si512(p, v); }
+  static reg set1(int x) { return _mm512_set1_epi8(static_cast<char>(x)); }
+  static reg add(reg a, reg b) { return _mm512_add_epi8(a, b); }
+  static reg sub(reg a, reg b) { return _mm512_sub_epi8(a, b); }
+  static reg min_u8(reg a, reg b) { return _mm512_min_epu8(a, b); }
+  static std::uint64_t above_nine(reg v) { return _mm512_cmpgt_epi8_mask(v, set1(9)); }
+  static std::uint64_t equal(reg v, int x) { return _mm512_cmpeq_epi8_mask(v, set1(x)); }
+  static std::uint64_t negative(reg v) { return _mm512_movepi8_mask(v); }
+  static reg expand(std::uint64_t m) { return _mm512_movm_epi8(m); }
+
+  // One lane up: valignq brings the 16 bytes just below each 128-bit lane
+  // next to it, and alignr takes the top one of them.
+  static reg shift_in(reg v, reg below) {
+    return _mm512_alignr_epi8(v, _mm512_alignr_epi64(v, below, 6), 15);
+  }
+
+  struct products {
+    reg low_table;
+    reg high_table;
+    explicit products(digit m) {
+      const product_tables t(m);
+      low_table = _mm512_broadcast_i32x4(_mm_load_si128(reinterpret_cast<const __m128i*>(t.low)));
+      high_table = _mm512_broadcast_i32x4(_mm_load_si128(reinterpret_cast<const __m128i*>(t.high)));
+    }
+    void of(reg x, reg& low, reg& high) const {
+      low = _mm512_shuffle_epi8(low_table, x);
+      high = _mm512_shuffle_epi8(high_table, x);
+    }
+  };
+};
+
+}  // namespace
+
+const table avx512 = simd<avx512_block>::form("avx512");
+
+}  // namespace kernels
