@@ -47,9 +47,7 @@ uhigh& uhigh::operator=(const uhigh& source) {
   return *this;
 }
 
-uhigh::~uhigh() {
-  delete[] digits;
-}
+uhigh::~uhigh() { delete[] digits; }
 
 void uhigh::reserve(std::uint32_t n) {
   if (n <= capacity) return;

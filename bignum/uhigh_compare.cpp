@@ -12,6 +12,4 @@ std::int8_t compare(const uhigh& left, const uhigh& right) {
   return 0;
 }
 
-bool operator>(const uhigh& left, const uhigh& right) {
-  return compare(left, right) > 0;
-}
+bool operator>(const uhigh& left, const uhigh& right) { return compare(left, right) > 0; }

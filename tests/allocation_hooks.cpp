@@ -19,21 +19,11 @@ void* operator new[](std::size_t size) {
   throw std::bad_alloc();
 }
 
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace test {
-long array_allocations() {
-  return allocations;
-}
-failing_allocation::failing_allocation(long after) {
-  countdown = after;
-}
-failing_allocation::~failing_allocation() {
-  countdown = -1;
-}
+long array_allocations() { return allocations; }
+failing_allocation::failing_allocation(long after) { countdown = after; }
+failing_allocation::~failing_allocation() { countdown = -1; }
 }  // namespace test

@@ -57,9 +57,7 @@ const std::string refusal = "I need a positive number twit! Try again\n";
 std::string factorial_report(const std::string& time) {
   return "Uhigh Elapsed: " + time + " Sec\n\n";
 }
-std::string power_report(const std::string& time) {
-  return "Elapsed: " + time + " Sec\n\n";
-}
+std::string power_report(const std::string& time) { return "Elapsed: " + time + " Sec\n\n"; }
 
 // The sample session with answers 5, 1000, 10, 1000 and times of 15 ms and
 // 1,234,567 ms.

@@ -37,6 +37,4 @@ TEST(Factorial, CallsAreIndependent) {
   EXPECT_EQ(second.digits[0], 0);
 }
 
-TEST(Factorial, NegativeIsRefused) {
-  EXPECT_THROW(factorial(-1), std::invalid_argument);
-}
+TEST(Factorial, NegativeIsRefused) { EXPECT_THROW(factorial(-1), std::invalid_argument); }

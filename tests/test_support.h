@@ -48,8 +48,6 @@ inline bool spare_room_is_zero(const uhigh& value) {
   return true;
 }
 
-inline std::string text_of(const mpz_class& value) {
-  return value.get_str();
-}
+inline std::string text_of(const mpz_class& value) { return value.get_str(); }
 
 }  // namespace test
