@@ -32,32 +32,62 @@ struct avx2_block {
     return {_mm256_min_epu8(a.lo, b.lo), _mm256_min_epu8(a.hi, b.hi)};
   }
 
-  static std::uint64_t bits(__m256i lo, __m256i hi) {
-    return static_cast<std::uint32_t>(_mm256_movemask_epi8(lo)) |
-           static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hi))) << 32;
+  static reg add64(reg a, reg b) {
+    return {_mm256_add_epi64(a.lo, b.lo), _mm256_add_epi64(a.hi, b.hi)};
   }
-  static std::uint64_t above_nine(reg v) {
-    const __m256i nine = _mm256_set1_epi8(9);
-    return bits(_mm256_cmpgt_epi8(v.lo, nine), _mm256_cmpgt_epi8(v.hi, nine));
+  static reg sub64(reg a, reg b) {
+    return {_mm256_sub_epi64(a.lo, b.lo), _mm256_sub_epi64(a.hi, b.hi)};
   }
-  static std::uint64_t equal(reg v, int x) {
-    const __m256i value = _mm256_set1_epi8(static_cast<char>(x));
-    return bits(_mm256_cmpeq_epi8(v.lo, value), _mm256_cmpeq_epi8(v.hi, value));
-  }
-  static std::uint64_t negative(reg v) { return bits(v.lo, v.hi); }
 
-  // Lane j of a register takes byte j / 8 of its 32 mask bits (the shuffle
-  // works within 128-bit halves, and every half holds all four bytes) and
-  // tests its own bit in it.
-  static __m256i expand32(std::uint32_t m) {
-    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1,  //
-                                            2, 2, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3, 3);
-    const __m256i select = _mm256_set1_epi64x(static_cast<long long>(0x8040201008040201u));
-    const __m256i x = _mm256_shuffle_epi8(_mm256_set1_epi32(static_cast<int>(m)), spread);
-    return _mm256_cmpeq_epi8(_mm256_and_si256(x, select), select);
+  // One bit per 64-bit lane, from the lanes' sign bits.
+  static unsigned bits(__m256i lo, __m256i hi) {
+    return static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(lo))) |
+           static_cast<unsigned>(_mm256_movemask_pd(_mm256_castsi256_pd(hi))) << 4;
   }
-  static reg expand(std::uint64_t m) {
-    return {expand32(static_cast<std::uint32_t>(m)), expand32(static_cast<std::uint32_t>(m >> 32))};
+  static unsigned signs(reg v) { return bits(v.lo, v.hi); }
+  static unsigned all_ones(reg v) {
+    const __m256i ones = _mm256_set1_epi64x(-1);
+    return bits(_mm256_cmpeq_epi64(v.lo, ones), _mm256_cmpeq_epi64(v.hi, ones));
+  }
+  static unsigned all_zeros(reg v) {
+    const __m256i zero = _mm256_setzero_si256();
+    return bits(_mm256_cmpeq_epi64(v.lo, zero), _mm256_cmpeq_epi64(v.hi, zero));
+  }
+
+  // -1 in each 64-bit lane whose bit of the four is set.
+  static __m256i lanes(unsigned m) {
+    const __m256i select = _mm256_setr_epi64x(1, 2, 4, 8);
+    return _mm256_cmpeq_epi64(_mm256_and_si256(_mm256_set1_epi64x(m), select), select);
+  }
+  static reg increment(reg v, unsigned m) {
+    return {_mm256_sub_epi64(v.lo, lanes(m & 0xF)), _mm256_sub_epi64(v.hi, lanes(m >> 4))};
+  }
+  static reg decrement(reg v, unsigned m) {
+    return {_mm256_add_epi64(v.lo, lanes(m & 0xF)), _mm256_add_epi64(v.hi, lanes(m >> 4))};
+  }
+
+  static reg set1_64(long long x) {
+    const __m256i v = _mm256_set1_epi64x(x);
+    return {v, v};
+  }
+  static reg sign_lanes(reg v) {
+    const __m256i zero = _mm256_setzero_si256();
+    return {_mm256_cmpgt_epi64(zero, v.lo), _mm256_cmpgt_epi64(zero, v.hi)};
+  }
+  static bool any_zero_lane(reg a, reg b) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i zeros = _mm256_or_si256(
+        _mm256_or_si256(_mm256_cmpeq_epi64(a.lo, zero), _mm256_cmpeq_epi64(a.hi, zero)),
+        _mm256_or_si256(_mm256_cmpeq_epi64(b.lo, zero), _mm256_cmpeq_epi64(b.hi, zero)));
+    return !_mm256_testz_si256(zeros, zeros);
+  }
+  // 64-bit lanes moved up one across the whole register, lane 0 taking the
+  // top lane of below (same idea as shift_in1, eight bytes at a time).
+  static __m256i lanes_up1(__m256i v, __m256i below) {
+    return _mm256_alignr_epi8(v, _mm256_permute2x128_si256(below, v, 0x21), 8);
+  }
+  static reg lanes_up(reg v, reg below) {
+    return {lanes_up1(v.lo, below.hi), lanes_up1(v.hi, v.lo)};
   }
 
   // One lane up across the whole register: the permute puts the 16 bytes

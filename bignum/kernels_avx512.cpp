@@ -1,5 +1,5 @@
 // The SIMD kernels on one AVX-512BW register per 64-digit block: the lane
-// masks come straight from the compares. Compiled with -mavx512f -mavx512bw
+// lane masks come straight from the compares. Compiled with -mavx512f -mavx512bw
 // and chosen only on a CPU that has both.
 // GCC 12's own AVX-512 headers build vectors from deliberately undefined
 // values (_mm512_undefined_*), which its flow analysis reports as
@@ -23,10 +23,26 @@ struct avx512_block {
   static reg add(reg a, reg b) { return _mm512_add_epi8(a, b); }
   static reg sub(reg a, reg b) { return _mm512_sub_epi8(a, b); }
   static reg min_u8(reg a, reg b) { return _mm512_min_epu8(a, b); }
-  static std::uint64_t above_nine(reg v) { return _mm512_cmpgt_epi8_mask(v, set1(9)); }
-  static std::uint64_t equal(reg v, int x) { return _mm512_cmpeq_epi8_mask(v, set1(x)); }
-  static std::uint64_t negative(reg v) { return _mm512_movepi8_mask(v); }
-  static reg expand(std::uint64_t m) { return _mm512_movm_epi8(m); }
+  static reg add64(reg a, reg b) { return _mm512_add_epi64(a, b); }
+  static reg sub64(reg a, reg b) { return _mm512_sub_epi64(a, b); }
+
+  // One bit per 64-bit lane.
+  static unsigned signs(reg v) { return _mm512_cmplt_epi64_mask(v, _mm512_setzero_si512()); }
+  static unsigned all_ones(reg v) { return _mm512_cmpeq_epi64_mask(v, _mm512_set1_epi64(-1)); }
+  static unsigned all_zeros(reg v) { return _mm512_cmpeq_epi64_mask(v, _mm512_setzero_si512()); }
+  static reg increment(reg v, unsigned lanes) {
+    return _mm512_mask_add_epi64(v, static_cast<__mmask8>(lanes), v, _mm512_set1_epi64(1));
+  }
+  static reg decrement(reg v, unsigned lanes) {
+    return _mm512_mask_sub_epi64(v, static_cast<__mmask8>(lanes), v, _mm512_set1_epi64(1));
+  }
+  static reg set1_64(long long x) { return _mm512_set1_epi64(x); }
+  static reg sign_lanes(reg v) { return _mm512_srai_epi64(v, 63); }
+  static bool any_zero_lane(reg a, reg b) {
+    return (_mm512_testn_epi64_mask(a, a) | _mm512_testn_epi64_mask(b, b)) != 0;
+  }
+  // 64-bit lanes moved up one, lane 0 taking the top lane of below.
+  static reg lanes_up(reg v, reg below) { return _mm512_alignr_epi64(v, below, 7); }
 
   // One lane up: valignq brings the 16 bytes just below each 128-bit lane
   // next to it, and alignr takes the top one of them.

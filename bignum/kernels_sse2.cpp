@@ -35,35 +35,57 @@ struct sse2_block {
     return each([&](int k) { return _mm_min_epu8(a.q[k], b.q[k]); });
   }
 
-  // One bit per lane from the lanes' top bits.
-  static std::uint64_t bits(reg v) {
-    std::uint64_t m = 0;
+  static reg add64(reg a, reg b) {
+    return each([&](int k) { return _mm_add_epi64(a.q[k], b.q[k]); });
+  }
+  static reg sub64(reg a, reg b) {
+    return each([&](int k) { return _mm_sub_epi64(a.q[k], b.q[k]); });
+  }
+
+  // One bit per 64-bit lane, from the lanes' sign bits.
+  static unsigned bits(reg v) {
+    unsigned m = 0;
     for (int k = 0; k < 4; ++k) {
-      m |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v.q[k])) & 0xFFFFu)
-           << (16 * k);
+      m |= static_cast<unsigned>(_mm_movemask_pd(_mm_castsi128_pd(v.q[k]))) << (2 * k);
     }
     return m;
   }
-  static std::uint64_t above_nine(reg v) {
-    return bits(each([&](int k) { return _mm_cmpgt_epi8(v.q[k], _mm_set1_epi8(9)); }));
+  static unsigned signs(reg v) { return bits(v); }
+  // SSE2 compares 32-bit halves only: a lane matches when both halves do.
+  static unsigned lanes_equal(reg v, __m128i value) {
+    return bits(each([&](int k) {
+      const __m128i halves = _mm_cmpeq_epi32(v.q[k], value);
+      return _mm_and_si128(halves, _mm_shuffle_epi32(halves, 0xB1));
+    }));
   }
-  static std::uint64_t equal(reg v, int x) {
-    const __m128i value = _mm_set1_epi8(static_cast<char>(x));
-    return bits(each([&](int k) { return _mm_cmpeq_epi8(v.q[k], value); }));
-  }
-  static std::uint64_t negative(reg v) { return bits(v); }
+  static unsigned all_ones(reg v) { return lanes_equal(v, _mm_set1_epi32(-1)); }
+  static unsigned all_zeros(reg v) { return lanes_equal(v, _mm_setzero_si128()); }
 
-  // 0xFF in each lane whose bit is set: lane j of register k takes byte
-  // j / 8 of that register's 16 mask bits, spread by the unpacks, and tests
-  // its own bit in it.
-  static reg expand(std::uint64_t m) {
-    const __m128i select = _mm_set1_epi64x(static_cast<long long>(0x8040201008040201u));
+  // -1 in each 64-bit lane of register k whose bit is set.
+  static __m128i lanes(unsigned m, int k) {
+    return _mm_set_epi64x(-static_cast<long long>((m >> (2 * k + 1)) & 1),
+                          -static_cast<long long>((m >> (2 * k)) & 1));
+  }
+  static reg increment(reg v, unsigned m) {
+    return each([&](int k) { return _mm_sub_epi64(v.q[k], lanes(m, k)); });
+  }
+  static reg decrement(reg v, unsigned m) {
+    return each([&](int k) { return _mm_add_epi64(v.q[k], lanes(m, k)); });
+  }
+
+  static reg set1_64(long long x) {
+    return each([&](int) { return _mm_set1_epi64x(x); });
+  }
+  // SSE2 has no 64-bit arithmetic shift: spread each high half's sign.
+  static reg sign_lanes(reg v) {
+    return each([&](int k) { return _mm_shuffle_epi32(_mm_srai_epi32(v.q[k], 31), 0xF5); });
+  }
+  static bool any_zero_lane(reg a, reg b) { return (all_zeros(a) | all_zeros(b)) != 0; }
+  // 64-bit lanes moved up one, lane 0 taking the top lane of below.
+  static reg lanes_up(reg v, reg below) {
     return each([&](int k) {
-      __m128i x = _mm_cvtsi32_si128(static_cast<int>((m >> (16 * k)) & 0xFFFF));
-      x = _mm_unpacklo_epi8(x, x);
-      x = _mm_unpacklo_epi16(x, x);
-      x = _mm_unpacklo_epi32(x, x);
-      return _mm_cmpeq_epi8(_mm_and_si128(x, select), select);
+      const __m128i lower = k == 0 ? below.q[3] : v.q[k - 1];
+      return _mm_or_si128(_mm_slli_si128(v.q[k], 8), _mm_srli_si128(lower, 8));
     });
   }
 

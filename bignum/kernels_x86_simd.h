@@ -3,20 +3,28 @@
 // compiled for its own set. Everything here has internal linkage so that no
 // instruction set leaks into code that another CPU runs.
 //
-// Carry lookahead over 64 lanes at once. After the lane-wise digit sums s
-// are formed (no lane exceeds a byte), lane i passes a carry on when it
-// generates one (s >= 10: mask g) or when it propagates the carry it
-// receives (s == 9: mask p). g and p are disjoint, so with lanes taken as
-// the bits of a 64-bit integer this is exactly binary addition of x = g | p
-// and y = g (generate x & y = g, propagate x ^ y = p): the carry into bit i
-// of x + y + c is bit i of (x + y + c) ^ x ^ y, and the carry out of the top
-// is the integer overflow. One scalar addition thus resolves all 64 decimal
-// carries. The same holds for borrows with g = (d < 0) and p = (d == 0).
+// A block is eight 64-bit lanes of eight digits. Within a lane, carries
+// move exactly as in the word form (kernels_word.cpp): the lane-wide
+// addition of a bias of 246 per byte, or the lane-wide subtraction, turns
+// the binary carries between bytes into the decimal ones. Between lanes:
+//  - addition: a lane passes a carry out when its top byte overflowed,
+//    which leaves that byte 0..9 with its top bit clear (a byte that did not
+//    overflow holds 246..255), so "generates" is the lane's sign bit clear;
+//    a lane that is all ones (every byte 9 + 246) passes on the carry it
+//    receives, as + 1 makes it wrap to all zeros;
+//  - subtraction: a lane borrows out when its top byte went negative, which
+//    leaves 246..255 (sign bit set); a lane that is all zeros passes on the
+//    borrow it receives.
+// Generate g and propagate p are disjoint, so with the eight lanes taken as
+// bits this is binary addition of x = g | p and y = g: the carry into bit i
+// of x + y + c is bit i of (x + y + c) ^ x ^ y, and bit 8 is the carry out
+// of the block. One small scalar addition resolves all eight lanes; each lane
+// then takes its incoming carry as + 1 (or borrow as - 1), which ripples
+// through its bytes by the same lane-wide arithmetic.
 //
-// Each lane then gets its carry (s + 1) and is reduced into 0..9 with an
-// unsigned minimum: for t in 0..19, min(t, t - 10) is t - 10 when t >= 10
-// and t otherwise, because t - 10 wraps to 246..255 for t < 10. Borrows
-// mirror it: min(t, t + 10) for t in -10..9.
+// Last, every byte is either a finished digit 0..9 or a digit plus 246
+// (246..255), and min(t, t + 10) with bytes wrapping picks the digit in both
+// cases: t + 10 is 10..19 > t for a digit and wraps to 0..9 for a biased one.
 #pragma once
 
 #include <immintrin.h>
@@ -31,89 +39,160 @@ namespace {
 
 constexpr std::size_t block = 64;
 
-// Carry (or borrow) into each lane; c carries in and out of the block.
-inline std::uint64_t carries_into(std::uint64_t g, std::uint64_t p, std::uint64_t& c) {
-  const std::uint64_t x = g | p;
-  std::uint64_t partial;
-  std::uint64_t total;
-  const bool high = __builtin_add_overflow(x, g, &partial);
-  const bool higher = __builtin_add_overflow(partial, c, &total);
-  c = high || higher;
-  return total ^ x ^ g;
-}
-
-template <class V>
-typename V::reg settle_sum(typename V::reg s, std::uint64_t& c) {
-  const std::uint64_t incoming = carries_into(V::above_nine(s), V::equal(s, 9), c);
-  const auto t = V::sub(s, V::expand(incoming));  // expand gives -1 per lane
-  return V::min_u8(t, V::sub(t, V::set1(10)));
-}
-
-template <class V>
-typename V::reg settle_difference(typename V::reg d, std::uint64_t& c) {
-  const std::uint64_t incoming = carries_into(V::negative(d), V::equal(d, 0), c);
-  const auto t = V::add(d, V::expand(incoming));
-  return V::min_u8(t, V::add(t, V::set1(10)));
+// Carry (or borrow) into each of the eight lanes of a block; c is the
+// carry into and out of it. g and p must be disjoint, which makes x ^ g
+// just p.
+inline unsigned carries_into(unsigned g, unsigned p, unsigned& c) {
+  const unsigned total = (g | p) + g + c;
+  c = total >> 8;
+  return (total ^ p) & 0xFFu;
 }
 
 template <class V>
 struct simd {
-  static digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry) {
-    std::uint64_t c = static_cast<std::uint64_t>(carry);
+  using reg = typename V::reg;
+
+  // Digit sums s (bytes at most 18) plus the incoming carry c: digits, by
+  // the lane lookahead above. Exact for every block.
+  static reg settle_sum(reg s, unsigned& c) {
+    const reg x = V::add64(s, V::set1(246));
+    const unsigned incoming = carries_into(~V::signs(x) & 0xFFu, V::all_ones(x), c);
+    const reg t = V::increment(x, incoming);
+    return V::min_u8(t, V::add(t, V::set1(10)));
+  }
+
+  // Lane-wide differences d (each lane already a - b, its borrows inside)
+  // less the incoming borrow c: digits.
+  static reg settle_difference(reg d, unsigned& c) {
+    const unsigned incoming = carries_into(V::signs(d), V::all_zeros(d), c);
+    const reg t = V::decrement(d, incoming);
+    return V::min_u8(t, V::add(t, V::set1(10)));
+  }
+
+  // Settles the sums that sum_at(i) forms for each whole block from 0 and
+  // stores them to r, with c the carry in and out; returns where the whole
+  // blocks end. sum_at is called in increasing position, and each block is
+  // formed before it is stored, so r may be an input.
+  //
+  // The fast path never moves a lane mask out of the vector registers. A
+  // lane's carry out depends on its carry in only when the lane propagates,
+  // that is when all its eight sums are 9 (s + bias all ones), which real
+  // operands almost never have. So every lane is first given the carry
+  // (x = s + bias + 1, which changes no lane's sign unless it propagates),
+  // the sign bit of each lane says whether it passes no carry (-1) or one
+  // (0), and that verdict moved up one lane, added to x, takes the assumed
+  // carry back where none comes. A pair of blocks with a propagating lane
+  // (x == 0 there) is settled by the exact lookahead instead. Callers whose
+  // sums cannot be 9 pass Checked = false and skip the test.
+  template <bool Checked, class SumAt>
+  static std::size_t settle_sums(digit* r, std::size_t n, unsigned& c, SumAt sum_at) {
+    const reg bias_and_carry = V::add64(V::set1(246), V::set1_64(1));
+    reg no_carry_below = V::set1_64(c != 0 ? 0 : -1);  // only its top lane is read
+    // Two blocks per round: the second's verdict comes from the first
+    // without waiting on the previous round.
     std::size_t i = 0;
-    for (; i + block <= n; i += block) {
-      V::store(r + i, settle_sum<V>(V::add(V::load(a + i), V::load(b + i)), c));
+    for (; i + 2 * block <= n; i += 2 * block) {
+      const reg s0 = sum_at(i);
+      const reg s1 = sum_at(i + block);
+      const reg x0 = V::add64(s0, bias_and_carry);
+      const reg x1 = V::add64(s1, bias_and_carry);
+      if (Checked && V::any_zero_lane(x0, x1)) [[unlikely]] {
+        unsigned exact = top_lane_passes(no_carry_below);
+        V::store(r + i, settle_sum(s0, exact));
+        V::store(r + i + block, settle_sum(s1, exact));
+        no_carry_below = V::set1_64(exact != 0 ? 0 : -1);
+        continue;
+      }
+      const reg no_carry0 = V::sign_lanes(x0);
+      const reg no_carry1 = V::sign_lanes(x1);
+      const reg t0 = V::add64(x0, V::lanes_up(no_carry0, no_carry_below));
+      const reg t1 = V::add64(x1, V::lanes_up(no_carry1, no_carry0));
+      no_carry_below = no_carry1;
+      V::store(r + i, V::min_u8(t0, V::add(t0, V::set1(10))));
+      V::store(r + i + block, V::min_u8(t1, V::add(t1, V::set1(10))));
+    }
+    unsigned exact = top_lane_passes(no_carry_below);
+    if (i + block <= n) {
+      V::store(r + i, settle_sum(sum_at(i), exact));
+      i += block;
+    }
+    c = exact;
+    return i;
+  }
+
+  // 1 when the top lane of a no-carry verdict passes a carry on.
+  static unsigned top_lane_passes(reg no_carry) {
+    alignas(64) std::int64_t lanes[block / 8];
+    V::store(reinterpret_cast<digit*>(lanes), no_carry);
+    return lanes[block / 8 - 1] == 0 ? 1 : 0;
+  }
+
+  template <class DifferenceAt>
+  static std::size_t settle_differences(digit* r, std::size_t n, unsigned& c,
+                                        DifferenceAt difference_at) {
+    std::size_t i = 0;
+    for (; i + block <= n; i += block)
+      V::store(r + i, settle_difference(difference_at(i), c));
+    return i;
+  }
+
+  static digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry) {
+    unsigned c = static_cast<unsigned>(carry);
+    std::size_t i;
+    if (a == b) {
+      // x + x: every digit sum is even, never 9, so no lane can propagate.
+      i = settle_sums<false>(r, n, c, [&](std::size_t j) {
+        const reg v = V::load(a + j);
+        return V::add(v, v);
+      });
+    } else {
+      i = settle_sums<true>(r, n, c,
+                            [&](std::size_t j) { return V::add(V::load(a + j), V::load(b + j)); });
     }
     return word_form::add(r + i, a + i, b + i, n - i, static_cast<digit>(c));
   }
 
   static digit add_carry(digit* r, const digit* a, std::size_t n, digit carry) {
-    std::uint64_t c = static_cast<std::uint64_t>(carry);
-    std::size_t i = 0;
-    for (; i + block <= n; i += block)
-      V::store(r + i, settle_sum<V>(V::load(a + i), c));
+    unsigned c = static_cast<unsigned>(carry);
+    const std::size_t i = settle_sums<true>(r, n, c, [&](std::size_t j) { return V::load(a + j); });
     return word_form::add_carry(r + i, a + i, n - i, static_cast<digit>(c));
   }
 
   static digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow) {
-    std::uint64_t c = static_cast<std::uint64_t>(borrow);
-    std::size_t i = 0;
-    for (; i + block <= n; i += block) {
-      V::store(r + i, settle_difference<V>(V::sub(V::load(a + i), V::load(b + i)), c));
-    }
+    unsigned c = static_cast<unsigned>(borrow);
+    const std::size_t i = settle_differences(
+        r, n, c, [&](std::size_t j) { return V::sub64(V::load(a + j), V::load(b + j)); });
     return word_form::sub(r + i, a + i, b + i, n - i, static_cast<digit>(c));
   }
 
   static digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow) {
-    std::uint64_t c = static_cast<std::uint64_t>(borrow);
-    std::size_t i = 0;
-    for (; i + block <= n; i += block)
-      V::store(r + i, settle_difference<V>(V::load(a + i), c));
+    unsigned c = static_cast<unsigned>(borrow);
+    const std::size_t i =
+        settle_differences(r, n, c, [&](std::size_t j) { return V::load(a + j); });
     return word_form::sub_borrow(r + i, a + i, n - i, static_cast<digit>(c));
   }
 
-  // As in the word form: a * m is 10 * high + low per lane, lane i sums
-  // low[i] + high[i-1] (at most 17) and the sums settle like an addition.
-  // high[i-1] comes from the previous block's register, not from memory,
-  // so working in place is safe.
+  // As in the word form: a * m is 10 * high + low per position, position i
+  // sums low[i] + high[i-1] (at most 17) and the sums settle like an
+  // addition. high[i-1] comes from the previous block's register, not from
+  // memory, so working in place is safe.
   static digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
     if (n < block) return word_form::mul_digit(r, a, n, m, carry);
     const typename V::products split(m);
     alignas(64) digit incoming[block] = {};
-    incoming[block - 1] = carry;  // the carry enters as the high digit below lane 0
-    typename V::reg high_below = V::load(incoming);
-    std::uint64_t c = 0;
+    incoming[block - 1] = carry;  // the carry enters as the high digit below position 0
+    reg high_below = V::load(incoming);
     digit top = 0;
-    std::size_t i = 0;
-    for (; i + block <= n; i += block) {
-      typename V::reg low;
-      typename V::reg high;
-      split.of(V::load(a + i), low, high);
-      const auto sum = V::add(low, V::shift_in(high, high_below));
+    unsigned c = 0;
+    const std::size_t i = settle_sums<true>(r, n, c, [&](std::size_t j) {
+      reg low;
+      reg high;
+      split.of(V::load(a + j), low, high);
+      const reg sum = V::add(low, V::shift_in(high, high_below));
       high_below = high;
-      top = a[i + block - 1];  // read before the store may overwrite it
-      V::store(r + i, settle_sum<V>(sum, c));
-    }
+      top = a[j + block - 1];  // loaded before this block is stored
+      return sum;
+    });
     const auto top_high = static_cast<digit>(m * top / 10);
     return word_form::mul_digit(r + i, a + i, n - i, m, static_cast<digit>(top_high + c));
   }
