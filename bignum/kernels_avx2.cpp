@@ -82,21 +82,13 @@ struct avx2_block {
     return !_mm256_testz_si256(zeros, zeros);
   }
   // 64-bit lanes moved up one across the whole register, lane 0 taking the
-  // top lane of below (same idea as shift_in1, eight bytes at a time).
+  // top lane of below: the permute puts the 16 bytes just below each half
+  // next to it, and alignr takes the top eight of them.
   static __m256i lanes_up1(__m256i v, __m256i below) {
     return _mm256_alignr_epi8(v, _mm256_permute2x128_si256(below, v, 0x21), 8);
   }
   static reg lanes_up(reg v, reg below) {
     return {lanes_up1(v.lo, below.hi), lanes_up1(v.hi, v.lo)};
-  }
-
-  // One lane up across the whole register: the permute puts the 16 bytes
-  // just below each half next to it, and alignr takes the top one of them.
-  static __m256i shift_in1(__m256i v, __m256i below) {
-    return _mm256_alignr_epi8(v, _mm256_permute2x128_si256(below, v, 0x21), 15);
-  }
-  static reg shift_in(reg v, reg below) {
-    return {shift_in1(v.lo, below.hi), shift_in1(v.hi, v.lo)};
   }
 
   struct products {
@@ -109,9 +101,11 @@ struct avx2_block {
       high_table =
           _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(t.high)));
     }
-    void of(reg x, reg& low, reg& high) const {
-      low = {_mm256_shuffle_epi8(low_table, x.lo), _mm256_shuffle_epi8(low_table, x.hi)};
-      high = {_mm256_shuffle_epi8(high_table, x.lo), _mm256_shuffle_epi8(high_table, x.hi)};
+    reg low(reg x) const {
+      return {_mm256_shuffle_epi8(low_table, x.lo), _mm256_shuffle_epi8(low_table, x.hi)};
+    }
+    reg high(reg x) const {
+      return {_mm256_shuffle_epi8(high_table, x.lo), _mm256_shuffle_epi8(high_table, x.hi)};
     }
   };
 };

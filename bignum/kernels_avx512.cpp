@@ -44,12 +44,6 @@ struct avx512_block {
   // 64-bit lanes moved up one, lane 0 taking the top lane of below.
   static reg lanes_up(reg v, reg below) { return _mm512_alignr_epi64(v, below, 7); }
 
-  // One lane up: valignq brings the 16 bytes just below each 128-bit lane
-  // next to it, and alignr takes the top one of them.
-  static reg shift_in(reg v, reg below) {
-    return _mm512_alignr_epi8(v, _mm512_alignr_epi64(v, below, 6), 15);
-  }
-
   struct products {
     reg low_table;
     reg high_table;
@@ -58,10 +52,8 @@ struct avx512_block {
       low_table = _mm512_broadcast_i32x4(_mm_load_si128(reinterpret_cast<const __m128i*>(t.low)));
       high_table = _mm512_broadcast_i32x4(_mm_load_si128(reinterpret_cast<const __m128i*>(t.high)));
     }
-    void of(reg x, reg& low, reg& high) const {
-      low = _mm512_shuffle_epi8(low_table, x);
-      high = _mm512_shuffle_epi8(high_table, x);
-    }
+    reg low(reg x) const { return _mm512_shuffle_epi8(low_table, x); }
+    reg high(reg x) const { return _mm512_shuffle_epi8(high_table, x); }
   };
 };
 

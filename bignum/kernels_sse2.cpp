@@ -89,30 +89,25 @@ struct sse2_block {
     });
   }
 
-  // v moved up one lane, lane 0 taking the top lane of below.
-  static reg shift_in(reg v, reg below) {
-    return each([&](int k) {
-      const __m128i lower = k == 0 ? below.q[3] : v.q[k - 1];
-      return _mm_or_si128(_mm_slli_si128(v.q[k], 1), _mm_srli_si128(lower, 15));
-    });
-  }
-
   struct products {
     __m128i factor;
     explicit products(digit m) : factor(_mm_set1_epi16(m)) {}
     // Byte products are at most 81, so a 16-bit multiplication keeps both
     // bytes of a lane apart; v / 10 is (v * 6554) >> 16 for v <= 81.
-    void of(reg x, reg& low, reg& high) const {
-      const __m128i even = _mm_set1_epi16(0x00FF);
+    static __m128i high_of(__m128i p) {
       const __m128i tenth = _mm_set1_epi16(6554);
-      const __m128i ten = _mm_set1_epi16(10);
-      for (int k = 0; k < 4; ++k) {
+      const __m128i high_even = _mm_mulhi_epu16(_mm_and_si128(p, _mm_set1_epi16(0x00FF)), tenth);
+      const __m128i high_odd = _mm_mulhi_epu16(_mm_srli_epi16(p, 8), tenth);
+      return _mm_or_si128(high_even, _mm_slli_epi16(high_odd, 8));
+    }
+    reg low(reg x) const {
+      return each([&](int k) {
         const __m128i p = _mm_mullo_epi16(x.q[k], factor);
-        const __m128i high_even = _mm_mulhi_epu16(_mm_and_si128(p, even), tenth);
-        const __m128i high_odd = _mm_mulhi_epu16(_mm_srli_epi16(p, 8), tenth);
-        high.q[k] = _mm_or_si128(high_even, _mm_slli_epi16(high_odd, 8));
-        low.q[k] = _mm_sub_epi8(p, _mm_mullo_epi16(high.q[k], ten));
-      }
+        return _mm_sub_epi8(p, _mm_mullo_epi16(high_of(p), _mm_set1_epi16(10)));
+      });
+    }
+    reg high(reg x) const {
+      return each([&](int k) { return high_of(_mm_mullo_epi16(x.q[k], factor)); });
     }
   };
 };

@@ -31,6 +31,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "bignum/kernels_forms.h"
 
@@ -174,26 +175,33 @@ struct simd {
 
   // As in the word form: a * m is 10 * high + low per position, position i
   // sums low[i] + high[i-1] (at most 17) and the sums settle like an
-  // addition. high[i-1] comes from the previous block's register, not from
-  // memory, so working in place is safe.
+  // addition. high[i-1] is looked up on the digits reloaded one position
+  // down, which costs one load instead of a shift across registers. Each
+  // block's reload is made while the block below it is formed, before any
+  // store that it overlaps: that keeps it reading original digits when
+  // working in place, and keeps it from waiting on a just-stored byte.
+  // Below position 0 there is no digit: the first block reloads a zero there
+  // and takes the incoming carry (at most 8) into its position 0 sum
+  // instead, which keeps that sum at most 9 + 8.
   static digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
     if (n < block) return word_form::mul_digit(r, a, n, m, carry);
     const typename V::products split(m);
+    alignas(64) digit first[block] = {};
+    std::memcpy(first + 1, a, block - 1);
     alignas(64) digit incoming[block] = {};
-    incoming[block - 1] = carry;  // the carry enters as the high digit below position 0
-    reg high_below = V::load(incoming);
-    digit top = 0;
+    incoming[0] = carry;
+    const reg carry_in = V::load(incoming);
+    reg down = V::load(first);
+    digit below = 0;
     unsigned c = 0;
     const std::size_t i = settle_sums<true>(r, n, c, [&](std::size_t j) {
-      reg low;
-      reg high;
-      split.of(V::load(a + j), low, high);
-      const reg sum = V::add(low, V::shift_in(high, high_below));
-      high_below = high;
-      top = a[j + block - 1];  // loaded before this block is stored
+      reg sum = V::add(split.low(V::load(a + j)), split.high(down));
+      if (j == 0) sum = V::add(sum, carry_in);
+      if (j + 2 * block <= n) down = V::load(a + j + block - 1);
+      below = a[j + block - 1];  // read before this block is stored
       return sum;
     });
-    const auto top_high = static_cast<digit>(m * top / 10);
+    const auto top_high = static_cast<digit>(m * below / 10);
     return word_form::mul_digit(r + i, a + i, n - i, m, static_cast<digit>(top_high + c));
   }
 

@@ -8,11 +8,15 @@
 
 namespace {
 
-// A zero-filled array holding the first length digits of source.
+// A new array of capacity bytes holding the first length digits of source
+// and zeros after them. Each byte is written once, the digits by the copy
+// and the spare room by the fill: zero-filling the whole array first would
+// write the digit bytes twice to the same effect.
 std::int8_t* copy_digits(const std::int8_t* source, std::uint32_t length, std::uint32_t capacity) {
   if (capacity == 0) return nullptr;
-  auto* fresh = new std::int8_t[capacity]();
+  auto* fresh = new std::int8_t[capacity];
   if (length != 0) std::memcpy(fresh, source, length);
+  std::memset(fresh + length, 0, capacity - length);
   return fresh;
 }
 
