@@ -1,0 +1,199 @@
+// Every operator against GMP on seeded random operands: uniform digits and
+// the carry-heavy shapes (long runs of 9s and 0s), every operand also
+// aliased with the target. UHIGH_ORACLE_SEED=N reruns with another seed; a
+// failure names the seed and the case.
+#include <gmpxx.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "app/factorial.h"
+#include "bignum/kernels.h"
+#include "test_support.h"
+
+using test::from_text;
+using test::text_of;
+
+namespace {
+
+unsigned seed() {
+  static const unsigned value = [] {
+    const char* text = std::getenv("UHIGH_ORACLE_SEED");
+    return text != nullptr ? static_cast<unsigned>(std::strtoul(text, nullptr, 10)) : 20261209u;
+  }();
+  return value;
+}
+
+// Random decimal text of exactly `length` digits, no leading zero, in one of
+// four shapes: uniform, mostly 9s, mostly 0s, or alternating runs of each.
+std::string random_number(std::mt19937& random, std::size_t length) {
+  std::uniform_int_distribution<int> digit(0, 9);
+  std::uniform_int_distribution<int> shape(0, 3);
+  std::uniform_int_distribution<int> run(1, 150);
+  std::string text(length, '0');
+  const int kind = shape(random);
+  char fill = '9';
+  int left = run(random);
+  for (char& c : text) {
+    switch (kind) {
+      case 0:
+        c = static_cast<char>('0' + digit(random));
+        break;
+      case 1:
+        c = digit(random) == 0 ? static_cast<char>('0' + digit(random)) : '9';
+        break;
+      case 2:
+        c = digit(random) == 0 ? static_cast<char>('0' + digit(random)) : '0';
+        break;
+      default:
+        if (--left == 0) fill = fill == '9' ? '0' : '9', left = run(random);
+        c = fill;
+    }
+  }
+  text[0] = static_cast<char>('1' + digit(random) % 9);
+  return text;
+}
+
+std::size_t random_length(std::mt19937& random, std::size_t most) {
+  // Short lengths as often as long ones: block and word edges matter.
+  std::uniform_int_distribution<int> pick(0, 1);
+  std::uniform_int_distribution<std::size_t> any(1, most);
+  std::uniform_int_distribution<std::size_t> short_one(1, 200);
+  return pick(random) == 0 ? short_one(random) : any(random);
+}
+
+// The tests run once per kernel form; the reference form is about a hundred
+// times slower, so it takes the same cases with smaller bounds.
+bool reference_active() { return &kernels::active() == &kernels::reference; }
+
+std::string trace(int i) {
+  std::string text("UHIGH_ORACLE_SEED=");
+  text += std::to_string(seed());
+  text += " case ";
+  text += std::to_string(i);
+  return text;
+}
+
+}  // namespace
+
+TEST(Oracle, AdditionSubtractionAndComparison) {
+  std::mt19937 random(seed());
+  for (int i = 0; i < 1500; ++i) {
+    SCOPED_TRACE(trace(i));
+    const std::string x = random_number(random, random_length(random, 5000));
+    const std::string y = random_number(random, random_length(random, 5000));
+    const mpz_class mx(x), my(y);
+
+    uhigh sum = from_text(x);
+    sum += from_text(y);
+    ASSERT_EQ(text_of(sum), mpz_class(mx + my).get_str());
+
+    uhigh twice = from_text(x);
+    twice += twice;
+    ASSERT_EQ(text_of(twice), mpz_class(mx + mx).get_str());
+
+    const bool x_larger = mx >= my;
+    uhigh difference = from_text(x_larger ? x : y);
+    difference -= from_text(x_larger ? y : x);
+    ASSERT_EQ(text_of(difference), mpz_class(x_larger ? mx - my : my - mx).get_str());
+
+    uhigh self = from_text(x);
+    self -= self;
+    ASSERT_EQ(text_of(self), "0");
+
+    const int sign = compare(from_text(x), from_text(y));
+    ASSERT_EQ((sign > 0) - (sign < 0), (cmp(mx, my) > 0) - (cmp(mx, my) < 0));
+    ASSERT_EQ(from_text(x) > from_text(y), mx > my);
+  }
+}
+
+TEST(Oracle, BorrowAndCarryAcrossPowersOfTen) {
+  std::mt19937 random(seed() + 1);
+  for (int i = 0; i < 300; ++i) {
+    SCOPED_TRACE(trace(i));
+    const std::size_t length = random_length(random, 5000);
+    // 10^length - small, and (10^length - 1) + small: the longest ripples.
+    std::string power(length + 1, '0');
+    power[0] = '1';
+    const std::string small = random_number(random, std::min<std::size_t>(length, 1 + i % 5));
+    uhigh down = from_text(power);
+    down -= from_text(small);
+    ASSERT_EQ(text_of(down), mpz_class(mpz_class(power) - mpz_class(small)).get_str());
+    uhigh up = from_text(std::string(length, '9'));
+    up += from_text(small);
+    ASSERT_EQ(text_of(up),
+              mpz_class(mpz_class(std::string(length, '9')) + mpz_class(small)).get_str());
+  }
+}
+
+TEST(Oracle, SmallFactors) {
+  std::mt19937 random(seed() + 2);
+  for (int i = 0; i < 120; ++i) {
+    SCOPED_TRACE(trace(i));
+    const std::string x =
+        random_number(random, random_length(random, reference_active() ? 800 : 5000));
+    for (int factor = 0; factor <= 255; ++factor) {
+      uhigh product = from_text(x);
+      product *= static_cast<std::uint8_t>(factor);
+      if (factor == 0) {
+        // Multiplying by zero keeps the length: a run of zero digits.
+        ASSERT_EQ(text_of(product), std::string(x.size(), '0'));
+      } else {
+        ASSERT_EQ(text_of(product), mpz_class(mpz_class(x) * factor).get_str())
+            << "factor " << factor;
+      }
+    }
+  }
+}
+
+TEST(Oracle, LongMultiplication) {
+  std::mt19937 random(seed() + 3);
+  const std::size_t multiplicand_most = reference_active() ? 1000 : 5000;
+  for (int i = 0; i < 200; ++i) {
+    SCOPED_TRACE(trace(i));
+    const std::string x = random_number(random, random_length(random, multiplicand_most));
+    const std::string y = random_number(random, random_length(random, 120));
+    uhigh product = from_text(x);
+    product *= from_text(y);
+    ASSERT_EQ(text_of(product), mpz_class(mpz_class(x) * mpz_class(y)).get_str());
+
+    const std::string z = random_number(random, random_length(random, 300));
+    uhigh square = from_text(z);
+    square *= square;
+    ASSERT_EQ(text_of(square), mpz_class(mpz_class(z) * mpz_class(z)).get_str());
+
+    // A zero multiplier leaves as many zero digits as the multiplicand has.
+    uhigh by_zero = from_text(z);
+    by_zero *= uhigh(0);
+    ASSERT_EQ(text_of(by_zero), std::string(z.size(), '0'));
+  }
+}
+
+TEST(Oracle, Factorials) {
+  const int most = reference_active() ? 800 : 3000;
+  mpz_class expected;
+  for (int n = 0; n <= most; n += n < 120 ? 1 : 37) {
+    mpz_fac_ui(expected.get_mpz_t(), static_cast<unsigned long>(n));
+    ASSERT_EQ(text_of(factorial(n)), expected.get_str()) << n << "!";
+  }
+  mpz_fac_ui(expected.get_mpz_t(), static_cast<unsigned long>(most));
+  ASSERT_EQ(text_of(factorial(most)), expected.get_str()) << most << "!";
+}
+
+TEST(Oracle, PowersOfTwoByDoubling) {
+  const int most = reference_active() ? 30000 : 250000;
+  uhigh x(1);
+  mpz_class expected = 1;
+  int next_check = 1;
+  for (int p = 1; p <= most; ++p) {
+    x += x;
+    if (p == next_check || p == most) {
+      mpz_ui_pow_ui(expected.get_mpz_t(), 2, static_cast<unsigned long>(p));
+      ASSERT_EQ(text_of(x), expected.get_str()) << "2^" << p;
+      next_check = p < 200 ? p + 1 : p + p / 7;
+    }
+  }
+}
