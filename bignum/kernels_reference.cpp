@@ -26,33 +26,29 @@ digit add_carry(digit* r, const digit* a, std::size_t n, digit carry) {
   return carry;
 }
 
+// One position of a subtraction: a difference of -10..9 becomes the digit
+// it leaves, and the borrow is set for the next position.
+digit settle_difference(digit difference, digit& borrow) {
+  if (difference < 0) {
+    borrow = 1;
+    return static_cast<digit>(difference + 10);
+  }
+  const std::uint16_t split = split_decimal(difference);
+  borrow = decimal_high(split);
+  return decimal_low(split);
+}
+
 digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow) {
   for (std::size_t i = 0; i < n; ++i) {
     // Between 0 - 9 - 1 = -10 and 9.
-    const auto difference = static_cast<digit>(a[i] - (b[i] + borrow));
-    if (difference < 0) {
-      r[i] = static_cast<digit>(difference + 10);
-      borrow = 1;
-    } else {
-      const std::uint16_t split = split_decimal(difference);
-      r[i] = decimal_low(split);
-      borrow = decimal_high(split);
-    }
+    r[i] = settle_difference(static_cast<digit>(a[i] - (b[i] + borrow)), borrow);
   }
   return borrow;
 }
 
 digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow) {
   for (std::size_t i = 0; i < n; ++i) {
-    const auto difference = static_cast<digit>(a[i] - borrow);
-    if (difference < 0) {
-      r[i] = static_cast<digit>(difference + 10);
-      borrow = 1;
-    } else {
-      const std::uint16_t split = split_decimal(difference);
-      r[i] = decimal_low(split);
-      borrow = decimal_high(split);
-    }
+    r[i] = settle_difference(static_cast<digit>(a[i] - borrow), borrow);
   }
   return borrow;
 }
