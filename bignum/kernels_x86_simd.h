@@ -128,6 +128,26 @@ struct simd {
     return lanes[block / 8 - 1] == 0 ? 1 : 0;
   }
 
+  // The last partial block of a sum goes through zero-padded copies on the
+  // stack: one block of vector work instead of the word form's words and
+  // single digits. The zeros past the end absorb the carry, so the settled
+  // copy holds the carry out at position count: for a product the sum there
+  // is the top digit's high part plus at most 1, which is at most 9.
+  struct padded {
+    alignas(64) digit bytes[block] = {};
+    padded(const digit* from, std::size_t count, std::size_t at = 0) {
+      std::memcpy(bytes + at, from, count);
+    }
+    reg load() const { return V::load(bytes); }
+  };
+
+  static digit finish_sum(digit* r, std::size_t count, reg s, unsigned c) {
+    alignas(64) digit out[block];
+    V::store(out, settle_sum(s, c));
+    std::memcpy(r, out, count);
+    return out[count];
+  }
+
   template <class DifferenceAt>
   static std::size_t settle_differences(digit* r, std::size_t n, unsigned& c,
                                         DifferenceAt difference_at) {
@@ -150,13 +170,16 @@ struct simd {
       i = settle_sums<true>(r, n, c,
                             [&](std::size_t j) { return V::add(V::load(a + j), V::load(b + j)); });
     }
-    return word_form::add(r + i, a + i, b + i, n - i, static_cast<digit>(c));
+    if (i == n) return static_cast<digit>(c);
+    const padded x(a + i, n - i), y(b + i, n - i);
+    return finish_sum(r + i, n - i, V::add(x.load(), y.load()), c);
   }
 
   static digit add_carry(digit* r, const digit* a, std::size_t n, digit carry) {
     unsigned c = static_cast<unsigned>(carry);
     const std::size_t i = settle_sums<true>(r, n, c, [&](std::size_t j) { return V::load(a + j); });
-    return word_form::add_carry(r + i, a + i, n - i, static_cast<digit>(c));
+    if (i == n) return static_cast<digit>(c);
+    return finish_sum(r + i, n - i, padded(a + i, n - i).load(), c);
   }
 
   static digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow) {
@@ -201,8 +224,12 @@ struct simd {
       below = a[j + block - 1];  // read before this block is stored
       return sum;
     });
-    const auto top_high = static_cast<digit>(m * below / 10);
-    return word_form::mul_digit(r + i, a + i, n - i, m, static_cast<digit>(top_high + c));
+    const std::size_t count = n - i;
+    if (count == 0) return static_cast<digit>(m * below / 10 + c);
+    padded tail_down(a + i, count, 1);  // one place down; the byte below may hold a result already
+    tail_down.bytes[0] = below;
+    const reg sum = V::add(split.low(padded(a + i, count).load()), split.high(tail_down.load()));
+    return finish_sum(r + i, count, sum, c);
   }
 
   static constexpr table form(std::string_view name) {
