@@ -9,9 +9,8 @@ namespace kernels {
 
 // Eight digits per 64-bit word; portable C++.
 extern const table word;
+// The word kernels that the SIMD forms hand short runs and tails to.
 namespace word_form {
-digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry);
-digit add_carry(digit* r, const digit* a, std::size_t n, digit carry);
 digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow);
 digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow);
 digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry);

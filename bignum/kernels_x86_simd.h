@@ -215,18 +215,18 @@ struct simd {
     incoming[0] = carry;
     const reg carry_in = V::load(incoming);
     reg down = V::load(first);
-    digit below = 0;
+    // The digit just below the tail, read before any store can overwrite it.
+    const digit below = a[n / block * block - 1];
     unsigned c = 0;
     const std::size_t i = settle_sums<true>(r, n, c, [&](std::size_t j) {
       reg sum = V::add(split.low(V::load(a + j)), split.high(down));
       if (j == 0) sum = V::add(sum, carry_in);
       if (j + 2 * block <= n) down = V::load(a + j + block - 1);
-      below = a[j + block - 1];  // read before this block is stored
       return sum;
     });
     const std::size_t count = n - i;
     if (count == 0) return static_cast<digit>(m * below / 10 + c);
-    padded tail_down(a + i, count, 1);  // one place down; the byte below may hold a result already
+    padded tail_down(a + i, count, 1);  // one place down
     tail_down.bytes[0] = below;
     const reg sum = V::add(split.low(padded(a + i, count).load()), split.high(tail_down.load()));
     return finish_sum(r + i, count, sum, c);
