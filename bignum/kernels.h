@@ -51,15 +51,35 @@ struct table {
 // the yardstick that every other form is tested against.
 extern const table reference;
 
-// The form uhigh calls. Starts as the fastest form this CPU can run.
+// What the selection needs to know of a CPU. Only the x86-64 forms depend on
+// it; AArch64 always has Advanced SIMD, and other targets have no SIMD form.
+struct cpu_features {
+  bool avx2 = false;
+  bool avx512f = false;
+  bool avx512bw = false;  // the byte operations of the AVX-512 form
+};
+
+// The features of the CPU this process runs on.
+cpu_features this_cpu();
+
+// Every form this build has that a CPU with these features runs, reference
+// first and fastest last. The one place that decides which form may run.
+std::vector<const table*> forms_for(const cpu_features& cpu);
+
+// The form uhigh calls. Starts as forms_for(this_cpu()).back(), the fastest.
 const table& active();
 
-// Every form this build has and this CPU can run, reference first.
+// forms_for(this_cpu()).
 std::vector<const table*> available();
 
 // Makes the form of that name active, for tests and benchmarks; false (and
 // nothing changes) when there is no such form or the CPU cannot run it.
 // Not for use while another thread is doing arithmetic.
 bool select(std::string_view name);
+
+// Makes any table active, one of available() or a wrapper around one (a
+// form that counts or records calls, say): for tests and benchmarks, with
+// the same caution as select. The table must outlive its use.
+void install(const table& form);
 
 }  // namespace kernels

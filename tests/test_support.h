@@ -1,8 +1,6 @@
 // Helpers shared by the tests: build uhigh values with an exact digit layout,
-// read them back, and compare with GMP.
+// and read them back.
 #pragma once
-
-#include <gmpxx.h>
 
 #include <cstring>
 #include <sstream>
@@ -47,7 +45,5 @@ inline bool spare_room_is_zero(const uhigh& value) {
   }
   return true;
 }
-
-inline std::string text_of(const mpz_class& value) { return value.get_str(); }
 
 }  // namespace test

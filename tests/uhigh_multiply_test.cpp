@@ -96,18 +96,3 @@ TEST(ByUhigh, FailedAllocationLeavesTheMultiplicand) {
     ASSERT_EQ(text_of(a), "987654321987654321") << "allocation " << k;
   }
 }
-
-TEST(ByUhigh, AgreesWithGmp) {
-  gmp_randclass random(gmp_randinit_default);
-  random.seed(1209);
-  for (int round = 0; round < 60; ++round) {
-    const mpz_class x = random.get_z_bits(1 + round * 23) + 1;
-    const mpz_class y = random.get_z_bits(1 + (round * 7) % 200) + 1;
-    uhigh a = from_text(x.get_str());
-    a *= from_text(y.get_str());
-    ASSERT_EQ(text_of(a), mpz_class(x * y).get_str()) << "round " << round;
-    uhigh s = from_text(x.get_str());
-    s *= s;
-    ASSERT_EQ(text_of(s), mpz_class(x * x).get_str()) << "round " << round;
-  }
-}

@@ -17,7 +17,7 @@
 #include <bit>
 #include <cstring>
 
-#include "bignum/kernels_forms.h"
+#include "bignum/kernels/forms.h"
 
 namespace kernels {
 namespace {

@@ -24,4 +24,9 @@ extern const table avx2;
 extern const table avx512;
 #endif
 
+#if UHIGH_NEON
+// 64 digits per step in four Advanced SIMD registers (AArch64).
+extern const table neon;
+#endif
+
 }  // namespace kernels

@@ -1,7 +1,9 @@
 // The SIMD kernels on four SSE2 registers per 64-digit block. SSE2 is part
 // of every x86-64 CPU. It has no byte shuffle, so the digit products are
 // split by ten with 16-bit multiplications instead of table lookups.
-#include "bignum/kernels_x86_simd.h"
+#include <emmintrin.h>
+
+#include "bignum/kernels/simd.h"
 
 namespace kernels {
 namespace {

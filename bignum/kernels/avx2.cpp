@@ -1,6 +1,8 @@
 // The SIMD kernels on two AVX2 registers per 64-digit block. Compiled with
 // -mavx2 and chosen only on a CPU that has AVX2.
-#include "bignum/kernels_x86_simd.h"
+#include <immintrin.h>
+
+#include "bignum/kernels/simd.h"
 
 namespace kernels {
 namespace {

@@ -9,7 +9,9 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
-#include "bignum/kernels_x86_simd.h"
+#include <immintrin.h>
+
+#include "bignum/kernels/simd.h"
 
 namespace kernels {
 namespace {

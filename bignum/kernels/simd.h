@@ -1,10 +1,13 @@
-// The x86 SIMD kernels, written once over a 64-digit block type V and
-// included by one file per instruction set (SSE2, AVX2, AVX-512BW), each
-// compiled for its own set. Everything here has internal linkage so that no
-// instruction set leaks into code that another CPU runs.
+// The SIMD kernels, written once over a 64-digit block type V and included
+// by one file per instruction set (sse2.cpp, avx2.cpp, avx512.cpp on x86-64,
+// neon.cpp on AArch64), each compiled for its own set. V supplies the
+// registers and the handful of operations below; this file knows no
+// instruction set. Everything here has internal linkage so that no
+// instruction set leaks into code that another CPU runs. The lanes are
+// little-endian: digit 0 of a lane is its least significant byte.
 //
 // A block is eight 64-bit lanes of eight digits. Within a lane, carries
-// move exactly as in the word form (kernels_word.cpp): the lane-wide
+// move exactly as in the word form (word.cpp): the lane-wide
 // addition of a bias of 246 per byte, or the lane-wide subtraction, turns
 // the binary carries between bytes into the decimal ones. Between lanes:
 //  - addition: a lane passes a carry out when its top byte overflowed,
@@ -27,13 +30,11 @@
 // cases: t + 10 is 10..19 > t for a digit and wraps to 0..9 for a biased one.
 #pragma once
 
-#include <immintrin.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "bignum/kernels_forms.h"
+#include "bignum/kernels/forms.h"
 
 namespace kernels {
 namespace {

@@ -1,0 +1,125 @@
+// The SIMD kernels on four Advanced SIMD (NEON) registers per 64-digit
+// block. Advanced SIMD is part of every AArch64 CPU, so this form needs no
+// run-time check. The digit products come from table lookups (TBL), as in
+// the AVX2 and AVX-512 forms; only the lane masks of the rare exact path
+// leave the vector registers.
+#include <arm_neon.h>
+
+#include "bignum/kernels/simd.h"
+
+namespace kernels {
+namespace {
+
+struct neon_block {
+  struct reg {
+    uint8x16_t q[4];
+  };
+
+  template <class F>
+  static reg each(F f) {
+    return {{f(0), f(1), f(2), f(3)}};
+  }
+  static uint64x2_t wide(uint8x16_t v) { return vreinterpretq_u64_u8(v); }
+  static uint8x16_t bytes(uint64x2_t v) { return vreinterpretq_u8_u64(v); }
+
+  static reg load(const digit* p) {
+    const auto* b = reinterpret_cast<const std::uint8_t*>(p);
+    return each([&](int k) { return vld1q_u8(b + 16 * k); });
+  }
+  static void store(digit* p, reg v) {
+    auto* b = reinterpret_cast<std::uint8_t*>(p);
+    for (int k = 0; k < 4; ++k)
+      vst1q_u8(b + 16 * k, v.q[k]);
+  }
+  static reg set1(int x) {
+    return each([&](int) { return vdupq_n_u8(static_cast<std::uint8_t>(x)); });
+  }
+  static reg add(reg a, reg b) {
+    return each([&](int k) { return vaddq_u8(a.q[k], b.q[k]); });
+  }
+  static reg sub(reg a, reg b) {
+    return each([&](int k) { return vsubq_u8(a.q[k], b.q[k]); });
+  }
+  static reg min_u8(reg a, reg b) {
+    return each([&](int k) { return vminq_u8(a.q[k], b.q[k]); });
+  }
+  static reg add64(reg a, reg b) {
+    return each([&](int k) { return bytes(vaddq_u64(wide(a.q[k]), wide(b.q[k]))); });
+  }
+  static reg sub64(reg a, reg b) {
+    return each([&](int k) { return bytes(vsubq_u64(wide(a.q[k]), wide(b.q[k]))); });
+  }
+
+  // One bit per 64-bit lane, from the lanes' sign bits.
+  static unsigned bits(reg v) {
+    unsigned m = 0;
+    for (int k = 0; k < 4; ++k) {
+      const uint64x2_t top = vshrq_n_u64(wide(v.q[k]), 63);
+      m |= static_cast<unsigned>(vgetq_lane_u64(top, 0)) << (2 * k);
+      m |= static_cast<unsigned>(vgetq_lane_u64(top, 1)) << (2 * k + 1);
+    }
+    return m;
+  }
+  static unsigned signs(reg v) { return bits(v); }
+  static unsigned all_ones(reg v) {
+    return bits(each([&](int k) { return bytes(vceqq_u64(wide(v.q[k]), vdupq_n_u64(~0ull))); }));
+  }
+  static unsigned all_zeros(reg v) {
+    return bits(each([&](int k) { return bytes(vceqzq_u64(wide(v.q[k]))); }));
+  }
+
+  // -1 in each 64-bit lane of register k whose bit is set.
+  static uint64x2_t lanes(unsigned m, int k) {
+    return vcombine_u64(vcreate_u64(0 - static_cast<std::uint64_t>((m >> (2 * k)) & 1)),
+                        vcreate_u64(0 - static_cast<std::uint64_t>((m >> (2 * k + 1)) & 1)));
+  }
+  static reg increment(reg v, unsigned m) {
+    return each([&](int k) { return bytes(vsubq_u64(wide(v.q[k]), lanes(m, k))); });
+  }
+  static reg decrement(reg v, unsigned m) {
+    return each([&](int k) { return bytes(vaddq_u64(wide(v.q[k]), lanes(m, k))); });
+  }
+
+  static reg set1_64(long long x) {
+    return each([&](int) { return vreinterpretq_u8_s64(vdupq_n_s64(x)); });
+  }
+  static reg sign_lanes(reg v) {
+    return each(
+        [&](int k) { return vreinterpretq_u8_s64(vshrq_n_s64(vreinterpretq_s64_u8(v.q[k]), 63)); });
+  }
+  static bool any_zero_lane(reg a, reg b) {
+    uint64x2_t zeros = vdupq_n_u64(0);
+    for (int k = 0; k < 4; ++k) {
+      zeros = vorrq_u64(zeros, vorrq_u64(vceqzq_u64(wide(a.q[k])), vceqzq_u64(wide(b.q[k]))));
+    }
+    return vmaxvq_u32(vreinterpretq_u32_u64(zeros)) != 0;
+  }
+  // 64-bit lanes moved up one, lane 0 taking the top lane of below: EXT
+  // takes the top eight bytes of the register below and the low eight of
+  // this one.
+  static reg lanes_up(reg v, reg below) {
+    return each([&](int k) { return vextq_u8(k == 0 ? below.q[3] : v.q[k - 1], v.q[k], 8); });
+  }
+
+  struct products {
+    uint8x16_t low_table;
+    uint8x16_t high_table;
+    explicit products(digit m) {
+      const product_tables t(m);
+      low_table = vld1q_u8(reinterpret_cast<const std::uint8_t*>(t.low));
+      high_table = vld1q_u8(reinterpret_cast<const std::uint8_t*>(t.high));
+    }
+    reg low(reg x) const {
+      return each([&](int k) { return vqtbl1q_u8(low_table, x.q[k]); });
+    }
+    reg high(reg x) const {
+      return each([&](int k) { return vqtbl1q_u8(high_table, x.q[k]); });
+    }
+  };
+};
+
+}  // namespace
+
+const table neon = simd<neon_block>::form("neon");
+
+}  // namespace kernels
