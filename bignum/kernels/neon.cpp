@@ -87,12 +87,17 @@ struct neon_block {
     return each(
         [&](int k) { return vreinterpretq_u8_s64(vshrq_n_s64(vreinterpretq_s64_u8(v.q[k]), 63)); });
   }
+  // A zero 64-bit lane has two zero 32-bit halves, so the smallest 32-bit
+  // half of the two blocks is 0 whenever a lane is: one UMIN per register
+  // and one UMINV, against a compare and an OR per register for the exact
+  // test. A zero half in a lane that is not zero is a false alarm that only
+  // sends the pair down the exact path, which is right for any block.
   static bool any_zero_lane(reg a, reg b) {
-    uint64x2_t zeros = vdupq_n_u64(0);
-    for (int k = 0; k < 4; ++k) {
-      zeros = vorrq_u64(zeros, vorrq_u64(vceqzq_u64(wide(a.q[k])), vceqzq_u64(wide(b.q[k]))));
+    uint32x4_t low = vminq_u32(vreinterpretq_u32_u8(a.q[0]), vreinterpretq_u32_u8(b.q[0]));
+    for (int k = 1; k < 4; ++k) {
+      low = vminq_u32(low, vminq_u32(vreinterpretq_u32_u8(a.q[k]), vreinterpretq_u32_u8(b.q[k])));
     }
-    return vmaxvq_u32(vreinterpretq_u32_u64(zeros)) != 0;
+    return vminvq_u32(low) == 0;
   }
   // 64-bit lanes moved up one, lane 0 taking the top lane of below: EXT
   // takes the top eight bytes of the register below and the low eight of
