@@ -3,15 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
 #include <new>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "allocation_hooks.h"
 #include "app/factorial.h"
 #include "bignum/uhigh.h"
+#include "kernel_log.h"
 
 namespace {
 
@@ -131,6 +135,55 @@ TEST(Dialogue, CountSetsTheNumberOfTimedRepetitions) {
   EXPECT_EQ(allocations_of("12 4 40 1") - base, 3 * one_factorial);
   EXPECT_EQ(allocations_of("12 1 40 6") - base, 5 * one_power);
   EXPECT_EQ(base - allocations_of("12 0 40 0"), one_factorial + one_power);
+}
+
+TEST(Dialogue, PowerStageDoublesPTimesPerRepetitionAndOnceMore) {
+  // Two timed repetitions of 2^100 and the printed one: 300 doublings, each
+  // one add over the whole value (2^i has floor(i log10 2) + 1 digits) and an
+  // empty add_carry. Per computation: uhigh(1) and its growths to 20, 30 and
+  // 40 digits.
+  std::vector<test::kernel_call> expected;
+  for (int run = 0; run < 3; ++run) {
+    for (int i = 0; i < 100; ++i) {
+      expected.push_back({"add", static_cast<std::size_t>(std::floor(i * std::log10(2.0))) + 1});
+      expected.push_back({"add_carry", 0});
+    }
+  }
+  const long allocations_before = test::array_allocations();
+  outcome o;
+  {
+    const test::kernel_log log;
+    o = run("0 0 100 2");
+    EXPECT_EQ(log.calls(), expected);
+  }
+  EXPECT_NE(o.out.find("\n2^100 = 1267650600228229401496703205376\n"), std::string::npos);
+  // The factorial stage: its result, 0! (product, one, counter, one zero, the
+  // copy) and the assignment; then 3 * 4 for the powers; and the two text
+  // buffers of the printed results.
+  EXPECT_EQ(test::array_allocations() - allocations_before, 1 + 5 + 1 + 3 * 4 + 2);
+}
+
+TEST(Dialogue, AnswerBoundsAcceptTheBoundItself) {
+  dialogue_limits limits;
+  limits.max_number = 7;
+  limits.max_count = 2;
+  std::istringstream in("8 7 3 2 8 7 2");
+  std::ostringstream out, err;
+  scripted_clock clock({0, 0, 0, 0});
+  EXPECT_EQ(run_dialogue(in, out, err, clock, limits), 0);
+  EXPECT_EQ(out.str(), banner + n_prompt + refusal + n_prompt + count_prompt + refusal +
+                           count_prompt + factorial_report("0") + "7! = 5040\n\n" + p_prompt +
+                           refusal + p_prompt + count_prompt + power_report("0") + "2^7 = 128\n");
+}
+
+TEST(Clock, CountsWallClockMilliseconds) {
+  steady_millisecond_clock clock;
+  const std::int32_t start = clock.now_ms();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const std::int32_t elapsed = clock.now_ms() - start;
+  // A sleep never ends early; a loaded machine may wake it late.
+  EXPECT_GE(elapsed, 50);
+  EXPECT_LT(elapsed, 1000);
 }
 
 TEST(Dialogue, BadAnswersDropTheirLineAndAreAskedAgain) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include <random>
 #include <string>
 #include <vector>
@@ -170,6 +172,35 @@ TEST(KernelSelection, NamesTheFormsAndRefusesUnknownOnes) {
   ASSERT_TRUE(kernels::select("reference"));
   EXPECT_EQ(&kernels::active(), &kernels::reference);
   ASSERT_TRUE(kernels::select(before.name));
+}
+
+TEST(KernelSelection, StartsOnTheFastestFormTheCpuRuns) {
+  EXPECT_EQ(test::startup_form, kernels::available().back()) << test::startup_form->name;
+}
+
+TEST(KernelSelection, ChoiceFollowsTheCpuFeatures) {
+  const auto fastest = [](bool avx2, bool avx512f, bool avx512bw) {
+    kernels::cpu_features cpu;
+    cpu.avx2 = avx2;
+    cpu.avx512f = avx512f;
+    cpu.avx512bw = avx512bw;
+    const auto forms = kernels::forms_for(cpu);
+    EXPECT_EQ(forms[0], &kernels::reference);
+    return std::string(forms.back()->name);
+  };
+#if defined(__x86_64__) || defined(_M_X64)
+  EXPECT_EQ(fastest(false, false, false), "sse2");
+  EXPECT_EQ(fastest(true, false, false), "avx2");
+  EXPECT_EQ(fastest(true, true, false), "avx2");  // AVX-512F without the byte operations
+  EXPECT_EQ(fastest(true, false, true), "avx2");
+  EXPECT_EQ(fastest(true, true, true), "avx512");
+#elif defined(__aarch64__)
+  EXPECT_EQ(fastest(false, false, false), "neon");
+  EXPECT_EQ(fastest(true, true, true), "neon");
+#else
+  EXPECT_EQ(fastest(false, false, false), "word");
+  EXPECT_EQ(fastest(true, true, true), "word");
+#endif
 }
 
 }  // namespace

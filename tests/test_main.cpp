@@ -7,8 +7,14 @@
 #include <iostream>
 
 #include "bignum/kernels.h"
+#include "test_support.h"
+
+namespace test {
+const kernels::table* startup_form = nullptr;
+}
 
 int main(int argc, char** argv) {
+  test::startup_form = &kernels::active();  // before any select
   ::testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     constexpr const char* flag = "--kernels=";

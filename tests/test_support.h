@@ -9,7 +9,15 @@
 
 #include "bignum/uhigh.h"
 
+namespace kernels {
+struct table;
+}
+
 namespace test {
+
+// The kernel form that was active when the test binary started, before any
+// --kernels choice.
+extern const kernels::table* startup_form;
 
 // A uhigh holding exactly the digits of text (most significant first),
 // leading zeros kept, with at least min_capacity bytes of array.

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "allocation_hooks.h"
+#include "kernel_log.h"
 #include "test_support.h"
 
 using test::digits_of;
@@ -63,6 +64,28 @@ TEST(ByUhigh, SmallProducts) {
   uhigh d(99);
   d *= uhigh(99);
   EXPECT_EQ(text_of(d), "9801");
+}
+
+TEST(ByUhigh, EveryMultiplierDigitCostsAPartialProduct) {
+  // 25 * 10: the 0 digit is multiplied and added like any other (the
+  // accumulator keeps its two zero digits); the second partial product is
+  // shifted up one place before it is added.
+  uhigh a(25);
+  const uhigh ten(10);
+  const long allocations_before = test::array_allocations();
+  {
+    const test::kernel_log log;
+    a *= ten;
+    EXPECT_EQ(log.calls(), (std::vector<test::kernel_call>{{"mul_digit", 2},
+                                                           {"add", 1},
+                                                           {"add_carry", 1},
+                                                           {"mul_digit", 2},
+                                                           {"add", 2},
+                                                           {"add_carry", 1}}));
+  }
+  // The accumulator, two partial products, the final assignment.
+  EXPECT_EQ(test::array_allocations() - allocations_before, 4);
+  EXPECT_EQ(text_of(a), "250");
 }
 
 TEST(ByUhigh, ZeroOperandsLeaveZeroRuns) {

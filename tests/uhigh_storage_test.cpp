@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <new>
 #include <stdexcept>
 
@@ -86,6 +87,19 @@ TEST(Reserve, FailedAllocationLeavesTheValue) {
   EXPECT_EQ(test::text_of(v), "987654321");
 }
 
+TEST(Copy, OfAValueWithoutAnArrayAllocatesNone) {
+  uhigh empty(0);
+  delete[] empty.digits;
+  empty.digits = nullptr;
+  empty.capacity = 0;
+  empty.length = 0;
+  const long before = test::array_allocations();
+  const uhigh copy(empty);
+  EXPECT_EQ(test::array_allocations(), before);
+  EXPECT_EQ(copy.digits, nullptr);
+  EXPECT_EQ(copy.capacity, 0u);
+}
+
 TEST(Copy, IsDeepAndKeepsTheSourceCapacity) {
   uhigh source = from_text("123456789012", 30);
   source.digits[20] = 7;  // junk in the spare room is not carried over
@@ -134,6 +148,8 @@ TEST(Assignment, FailedAllocationLeavesTheTargetWhole) {
   EXPECT_EQ(test::text_of(target), "12345678901234567890");
 }
 
+TEST(DigitLimit, IsTheLargest32BitCount) { EXPECT_EQ(uhigh::max_digits, 4294967295u); }
+
 TEST(DigitLimit, RequestsPastFourBillionDigitsThrowBeforeAnyChange) {
   // A value claiming the largest length; every operation that lengthens it
   // must refuse before it touches the (small) array behind it.
@@ -149,4 +165,24 @@ TEST(DigitLimit, RequestsPastFourBillionDigitsThrowBeforeAnyChange) {
   v.length = 1;
   v.capacity = 10;
   EXPECT_EQ(test::text_of(v), "5");
+}
+
+TEST(DigitLimit, ExactlyTheLimitFitsAndOneMoreDoesNot) {
+  // Needs 4 GiB of memory and a few seconds: opt in with
+  // UHIGH_TEST_MAX_DIGITS=1 (.ci/run does when the machine has room).
+  if (std::getenv("UHIGH_TEST_MAX_DIGITS") == nullptr)
+    GTEST_SKIP() << "UHIGH_TEST_MAX_DIGITS unset";
+  uhigh v(5);
+  v.reserve(4294967295u);
+  ASSERT_EQ(v.capacity, 4294967295u);
+  // Pretend the value fills all but one digit; the shift by one place then
+  // asks for exactly the limit, and the next for one more.
+  v.length = 4294967294u;
+  v.digits[v.length - 1] = 1;
+  v *= 10;
+  EXPECT_EQ(v.length, 4294967295u);
+  EXPECT_EQ(v.digits[v.length - 1], 1);
+  EXPECT_EQ(v.digits[0], 0);
+  EXPECT_THROW(v *= 10, std::length_error);
+  EXPECT_EQ(v.length, 4294967295u);
 }

@@ -1,0 +1,34 @@
+// Records every digit-kernel call while one lives: which kernel and over how
+// many digits, in order, with the reference form doing the work. The tests
+// use it to hold a stage's work to a count made by hand from the algorithm.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "bignum/kernels.h"
+
+namespace test {
+
+struct kernel_call {
+  std::string kernel;  // "add", "add_carry", "sub", "sub_borrow", "mul_digit"
+  std::size_t n;
+  bool operator==(const kernel_call&) const = default;
+};
+
+class kernel_log {
+ public:
+  kernel_log();   // installs the recording form
+  ~kernel_log();  // puts back the form that was active
+  kernel_log(const kernel_log&) = delete;
+  kernel_log& operator=(const kernel_log&) = delete;
+
+  const std::vector<kernel_call>& calls() const { return calls_; }
+
+ private:
+  const kernels::table& before_;
+  std::vector<kernel_call> calls_;
+};
+
+}  // namespace test

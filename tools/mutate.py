@@ -1,0 +1,161 @@
+"""Mutation run: makes one plausible single-line fault at a time in the
+product code (bignum/, app/), rebuilds, runs the suite, and reports each
+fault the suite did not catch.
+
+Usage: python3 tools/mutate.py [SUBSTRING]
+
+It works on a scratch copy of the working tree (under build-mutate/), never
+on the tree itself, and rebuilds incrementally there. Only mutants whose
+file or text contains SUBSTRING run when one is given. A mutant that no
+longer matches its file is reported as stale: update the list below when
+the code it names changes. A surviving mutant is either a hole in the tests
+or equivalent (it changes no behaviour); the ones known to be equivalent are
+marked so, with the reason.
+"""
+import os
+import shutil
+import subprocess
+import sys
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+SCRATCH = ROOT / "build-mutate"
+SOURCE = SCRATCH / "src"
+BUILD = SCRATCH / "build"
+
+# (file, text, replacement[, why it is equivalent])
+MUTANTS = [
+    ("bignum/uhigh.cpp", "if (value < 0) throw", "if (value < -1) throw"),
+    ("bignum/uhigh.cpp", "if (capacity == 0) return nullptr;", "if (capacity == 1) return nullptr;"),
+    ("bignum/uhigh.cpp", "if (this == &source) return *this;", ""),
+    ("bignum/uhigh.cpp", "if (n <= capacity) return;", "if (n < capacity) return;"),
+    ("bignum/uhigh.cpp", "std::uint64_t{capacity} + min_growth", "std::uint64_t{capacity} + min_growth - 1"),
+    ("bignum/uhigh.cpp", "if (n > max_digits) throw", "if (n >= max_digits) throw"),
+    ("bignum/uhigh.cpp", "std::memset(digits, 0, places);", "std::memset(digits, 0, places - 1);"),
+    ("bignum/uhigh.cpp", "length += places;", "length += places - 1;"),
+    ("bignum/uhigh.cpp", "for (std::uint32_t i = count; i >= 1; --i)", "for (std::uint32_t i = count; i > 1; --i)"),
+    ("bignum/uhigh.h", "max_digits = 4'294'967'295u;", "max_digits = 4'294'967'294u;"),
+    ("bignum/uhigh_add_sub.cpp", "reserve_wide(std::uint64_t{longer} + 1);", "reserve_wide(std::uint64_t{longer});"),
+    ("bignum/uhigh_add_sub.cpp", "own >= theirs ? digits : addend", "own > theirs ? digits : addend",
+     "equal lengths leave no positions for the second kernel call"),
+    ("bignum/uhigh_add_sub.cpp", "length = longer + 1;", "length = longer;"),
+    ("bignum/uhigh_add_sub.cpp", "if (carry != 0) {", "if (carry == 0) {"),
+    ("bignum/uhigh_add_sub.cpp", "while (length > 0 && digits[length - 1] == 0)", "while (length > 1 && digits[length - 1] == 0)",
+     "stopping at one digit gives what the zero fix-up below gives"),
+    ("bignum/uhigh_add_sub.cpp", "if (length == 0) length = 1;", ""),
+    ("bignum/uhigh_add_sub.cpp", "length - theirs, borrow);", "length - theirs, 0);"),
+    ("bignum/uhigh_compare.cpp", "left.length > right.length ? 1 : -1", "left.length > right.length ? -1 : 1"),
+    ("bignum/uhigh_compare.cpp", "i-- > 0;", "i-- > 1;"),
+    ("bignum/uhigh_compare.cpp", "return compare(left, right) > 0;", "return compare(left, right) >= 0;"),
+    ("bignum/uhigh_multiply.cpp", "if (factor == 10) {", "if (factor == 11) {"),
+    ("bignum/uhigh_multiply.cpp", "if (factor > 10) {", "if (factor >= 10) {",
+     "10 is taken by the shift before this test"),
+    ("bignum/uhigh_multiply.cpp", "i < other.length; ++i", "i + 1 < other.length; ++i"),
+    ("bignum/uhigh_multiply.cpp", "if (i > 0) partial.shift_up(i);", "if (i > 1) partial.shift_up(i);"),
+    ("bignum/uhigh_multiply.cpp", "digits[length] = decimal_low(split_decimal(carry));", "digits[length] = 1;"),
+    ("bignum/uhigh_output.cpp", 'if (count == 0) return out << "0";', 'if (count == 0) return out << "";'),
+    ("bignum/uhigh_output.cpp", "value.digits[count - 1 - i]", "value.digits[i]"),
+    ("bignum/kernels/reference.cpp", "carry = (carry != 0 && sum >= 10) ? 1 : 0;", "carry = (carry != 0 && sum > 10) ? 1 : 0;"),
+    ("bignum/kernels/reference.cpp", "return static_cast<digit>(difference + 10);", "return static_cast<digit>(difference + 9);"),
+    ("bignum/kernels/reference.cpp", "multiplier * a[i] + carry", "multiplier * a[i]"),
+    ("bignum/kernels/word.cpp", "constexpr u64 bias = 0xF6 * ones;", "constexpr u64 bias = 0xF5 * ones;"),
+    ("bignum/kernels/word.cpp", "return w - ((w >> 7) & ones) * 0xF6;", "return w - ((w >> 6) & ones) * 0xF6;"),
+    ("bignum/kernels/word.cpp", "(((product & even) * 205) >> 11) & nibble", "(((product & even) * 205) >> 10) & nibble"),
+    ("bignum/kernels/word.cpp", "if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);\n  std::memcpy(p",
+     "if constexpr (std::endian::native == std::endian::little) w = __builtin_bswap64(w);\n  std::memcpy(p"),
+    ("bignum/kernels/word.cpp", "high_in = high >> 56;", "high_in = high >> 48;"),
+    ("bignum/kernels/simd.h", "c = total >> 8;", "c = total >> 7;"),
+    ("bignum/kernels/simd.h", "return V::min_u8(t, V::add(t, V::set1(10)));\n  }\n\n  // Lane-wide",
+     "return V::min_u8(t, V::add(t, V::set1(9)));\n  }\n\n  // Lane-wide"),
+    ("bignum/kernels/simd.h", "if (Checked && V::any_zero_lane(x0, x1))", "if (false && V::any_zero_lane(x0, x1))"),
+    ("bignum/kernels/simd.h", "return static_cast<digit>(m * below / 10 + c);", "return static_cast<digit>(m * below % 10 + c);"),
+    ("bignum/kernels/simd.h", "if (j + 2 * block <= n) down", "if (j + block <= n) down"),
+    ("bignum/kernels/simd.h", "return lanes[block / 8 - 1] == 0 ? 1 : 0;", "return lanes[0] == 0 ? 1 : 0;"),
+    ("bignum/kernels/avx512.cpp", "_mm512_alignr_epi64(v, below, 7)", "_mm512_alignr_epi64(v, below, 6)"),
+    ("bignum/kernels/avx2.cpp", "_mm256_permute2x128_si256(below, v, 0x21)", "_mm256_permute2x128_si256(below, v, 0x20)"),
+    ("bignum/kernels/sse2.cpp", "_mm_shuffle_epi32(_mm_srai_epi32(v.q[k], 31), 0xF5)", "_mm_shuffle_epi32(_mm_srai_epi32(v.q[k], 31), 0xA0)"),
+    ("bignum/kernels/select.cpp", "if (cpu.avx512f && cpu.avx512bw)", "if (cpu.avx512f)"),
+    ("bignum/kernels/select.cpp", "current = forms_for(this_cpu()).back();", "current = forms_for(this_cpu()).front();"),
+    ("bignum/kernels/select.cpp", "if (found == forms.end()) return false;", "if (found != forms.end()) return false;"),
+    ("bignum/kernels/select.cpp", "forms.push_back(&sse2);", ""),
+    ("app/factorial.cpp", "while (counter > uhigh(0))", "while (counter > uhigh(1))"),
+    ("app/factorial.cpp", "uhigh result(product);\n  return result;", "return product;"),
+    ("app/dialogue.cpp", "if (answer >= 0 && answer <= max) return true;", "if (answer >= 0 && answer < max) return true;"),
+    ("app/dialogue.cpp", "if (answer >= 0 && answer <= max) return true;", "if (answer > 0 && answer <= max) return true;"),
+    ("app/dialogue.cpp", "      in_.clear();\n", "\n"),
+    ("app/dialogue.cpp", "left != 0; --left", "left > 1; --left"),
+    ("app/dialogue.cpp", "* 0.001);", "* 0.01);"),
+    ("app/dialogue.cpp", 'seconds << " Sec\\n" << std::endl;', 'seconds << " Sec" << std::endl;'),
+    ("app/dialogue.cpp", "for (std::int32_t i = 0; i < times; ++i)", "for (std::int32_t i = 0; i <= times; ++i)"),
+    ("app/dialogue.cpp", "  return 1;\n}\n", "  return 0;\n}\n"),
+    ("app/clock.cpp", "duration_cast<std::chrono::milliseconds>", "duration_cast<std::chrono::microseconds>"),
+]
+
+
+def run(args, cwd, env=None, quiet=True):
+    return subprocess.run(args, cwd=cwd, env=env, capture_output=quiet, text=True)
+
+
+def prepare():
+    files = run(["git", "ls-files", "-co", "--exclude-standard"], ROOT).stdout.split()
+    for f in files:
+        if f.startswith(("bignum/", "app/", "tests/", "cmake/", "CMakeLists.txt", "fuzz/")):
+            target = SOURCE / f
+            target.parent.mkdir(parents=True, exist_ok=True)
+            if not target.exists() or target.read_bytes() != (ROOT / f).read_bytes():
+                shutil.copy2(ROOT / f, target)
+    if run(["cmake", "-S", str(SOURCE), "-B", str(BUILD), "-DUHIGH_BUILD_BENCH=OFF",
+            "-DUHIGH_TEST_TIMEOUT=40"], ROOT).returncode != 0:
+        sys.exit("configure failed")
+
+
+def build_and_test(at_limit=False):
+    if run(["cmake", "--build", str(BUILD), "-j2"], ROOT).returncode != 0:
+        return "does not compile"
+    tests = ["ctest", "--test-dir", str(BUILD), "-j2", "--stop-on-failure", "--no-tests=error"]
+    env = dict(os.environ)
+    if at_limit:
+        # The opt-in test of the largest value (4 GiB, some seconds) on one
+        # form: the limit is the class's, the same on every form.
+        env["UHIGH_TEST_MAX_DIGITS"] = "1"
+        tests += ["-R", "uhigh_tests_word"]
+    result = run(tests, ROOT, env)
+    return "survived" if result.returncode == 0 else "caught"
+
+
+def main():
+    only = sys.argv[1] if len(sys.argv) > 1 else ""
+    SCRATCH.mkdir(exist_ok=True)
+    prepare()
+    if build_and_test() != "survived" or build_and_test(at_limit=True) != "survived":
+        sys.exit("the suite fails before any mutant: fix that first")
+    tally = {}
+    for mutant in MUTANTS:
+        path, text, replacement = mutant[:3]
+        equivalent = mutant[3] if len(mutant) > 3 else None
+        if only and only not in path and only not in text:
+            continue
+        file = SOURCE / path
+        original = file.read_text()
+        if original.count(text) != 1:
+            verdict = "stale"
+        else:
+            file.write_text(original.replace(text, replacement))
+            try:
+                verdict = build_and_test(at_limit="max_digits" in text)
+            finally:
+                file.write_text(original)
+        if verdict == "survived" and equivalent:
+            verdict = "equivalent"
+        tally[verdict] = tally.get(verdict, 0) + 1
+        line = f"{verdict:17} {path}: {text.strip()[:60]!r} -> {replacement.strip()[:60]!r}"
+        if verdict == "equivalent":
+            line += f" ({equivalent})"
+        print(line, flush=True)
+    build_and_test()  # leave the scratch build as the tree is
+    print(", ".join(f"{n} {v}" for v, n in sorted(tally.items())))
+    sys.exit(1 if tally.get("survived") or tally.get("stale") else 0)
+
+
+if __name__ == "__main__":
+    main()
