@@ -1,5 +1,7 @@
 #include "app/dialogue.h"
 
+#include <cerrno>
+#include <cstring>
 #include <istream>
 #include <new>
 #include <ostream>
@@ -15,8 +17,8 @@ constexpr const char* refusal = "I need a positive number twit! Try again";
 class dialogue {
  public:
   dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
-           const dialogue_limits& limits)
-      : in_(in), out_(out), err_(err), clock_(clock), limits_(limits) {}
+           const dialogue_limits& limits, const input_source& source)
+      : in_(in), out_(out), err_(err), clock_(clock), limits_(limits), source_(source) {}
 
   int run();
 
@@ -31,21 +33,55 @@ class dialogue {
 
   void report(const char* label, float seconds);
 
+  // True while out takes what is written to it. Its first failure gets one
+  // line on err, with the system's reason when there is one, and false
+  // from then on.
+  bool written();
+
+  // The line for a fault of the surroundings: what failed, and why.
+  void fault(const char* what, int error);
+
   std::istream& in_;
   std::ostream& out_;
   std::ostream& err_;
   millisecond_clock& clock_;
   const dialogue_limits& limits_;
+  const input_source& source_;
 };
+
+bool dialogue::written() {
+  // errno is cleared after each good check, so a failure's reason is that of
+  // the writes since the last one.
+  if (out_) {
+    errno = 0;
+    return true;
+  }
+  fault("cannot write standard output", errno);
+  return false;
+}
+
+void dialogue::fault(const char* what, int error) {
+  err_ << "uhigh-bench: " << what;
+  if (error != 0) err_ << ": " << std::strerror(error);
+  err_ << std::endl;
+}
 
 bool dialogue::ask(const char* prompt, std::int32_t max, std::int32_t& answer) {
   for (;;) {
     out_ << prompt << std::flush;
+    if (!written()) return false;
     in_ >> answer;
+    const int read_errno = errno;
+    const bool failed = !in_;
+    const bool ended = in_.eof();
     out_ << std::endl;
-    if (in_) {
+    if (!written()) return false;
+    if (!failed) {
       if (answer >= 0 && answer <= max) return true;
-    } else if (in_.eof()) {
+    } else if (in_.bad() || (ended && source_.read_error())) {
+      fault("cannot read standard input", read_errno);
+      return false;
+    } else if (ended) {
       err_ << "uhigh-bench: the input ended before the dialogue was complete" << std::endl;
       return false;
     } else {
@@ -54,6 +90,7 @@ bool dialogue::ask(const char* prompt, std::int32_t max, std::int32_t& answer) {
       in_.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     }
     out_ << refusal << std::endl;
+    if (!written()) return false;
   }
 }
 
@@ -81,6 +118,7 @@ int dialogue::run() {
   std::int32_t number = 0;
   std::int32_t count = 0;
   const char* const count_prompt = "Number of iterations to do? ";
+  errno = 0;
 
   out_ << "This program tests the uhigh maths class.\n"
        << "The program compute factorials and raise 2\n"
@@ -89,8 +127,10 @@ int dialogue::run() {
   if (!ask("What number would you like a factorial for? ", limits_.max_number, number)) return 1;
   if (!ask(count_prompt, limits_.max_count, count)) return 1;
   report("Uhigh Elapsed: ", timed(count, [&] { (void)factorial(number); }));
+  if (!written()) return 1;
   factorial_result = factorial(number);
   out_ << number << "! = " << factorial_result << std::endl << std::endl;
+  if (!written()) return 1;
 
   if (!ask("\n\nTo what power would you like two raised? ", limits_.max_number, number)) return 1;
   if (!ask(count_prompt, limits_.max_count, count)) return 1;
@@ -98,22 +138,24 @@ int dialogue::run() {
            uhigh x(1);
            double_times(x, number);
          }));
+  if (!written()) return 1;
   uhigh power_result(1);
   double_times(power_result, number);
   out_ << "2^" << number << " = " << power_result << std::endl;
-  return 0;
+  return written() ? 0 : 1;
 }
 
 }  // namespace
 
 int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
-                 const dialogue_limits& limits) {
-  return dialogue(in, out, err, clock, limits).run();
+                 const dialogue_limits& limits, const input_source& source) {
+  return dialogue(in, out, err, clock, limits, source).run();
 }
 
-int run_program(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock) {
+int run_program(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
+                const input_source& source) {
   try {
-    return run_dialogue(in, out, err, clock);
+    return run_dialogue(in, out, err, clock, {}, source);
   } catch (const std::bad_alloc&) {
     err << "uhigh-bench: out of memory; the result is too large for this machine" << std::endl;
   } catch (const std::length_error&) {

@@ -15,16 +15,26 @@ struct dialogue_limits {
   std::int32_t max_count = std::numeric_limits<std::int32_t>::max();
 };
 
+// What a stream's state cannot say: whether a read that failed at the end of
+// the input met an error (a directory, an I/O error) rather than the end.
+// main asks the C library; string streams never meet one.
+struct input_source {
+  bool (*read_error)() = [] { return false; };
+};
+
 // Runs the whole dialogue on in/out, timing with clock. Returns 0 when the
-// dialogue completed, 1 when the input ended before it did (one line then
-// goes to err). A non-number or out-of-range answer drops the rest of its
-// line and is refused; a negative one is refused; each refused question is
-// asked again. Arithmetic errors (std::bad_alloc, std::length_error) pass
-// through to the caller.
+// dialogue completed. Returns 1, after one line on err, when the input ended
+// or could not be read before it did, or when out could not be written (it
+// stops at the first failed prompt, report or result and computes nothing
+// more). A non-number or out-of-range answer drops the rest of its line and
+// is refused; a negative one is refused; each refused question is asked
+// again. Arithmetic errors (std::bad_alloc, std::length_error) pass through
+// to the caller.
 int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
-                 const dialogue_limits& limits = {});
+                 const dialogue_limits& limits = {}, const input_source& source = {});
 
 // run_dialogue, with heap exhaustion and the digit limit turned into one line
-// on err and status 1. This is the program: main only supplies the streams
-// and the clock.
-int run_program(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock);
+// on err and status 1. This is the program: main only supplies the streams,
+// the clock and how to tell a read error.
+int run_program(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
+                const input_source& source = {});

@@ -1,4 +1,5 @@
 // uhigh-bench: times factorials and powers of two computed with uhigh.
+#include <cstdio>
 #include <iostream>
 
 #include "app/clock.h"
@@ -6,5 +7,9 @@
 
 int main() {
   steady_millisecond_clock clock;
-  return run_program(std::cin, std::cout, std::cerr, clock);
+  // std::cin reads through C's stdin (the streams are synchronised with
+  // stdio), so stdin's error flag tells a failed read from the end.
+  input_source console;
+  console.read_error = [] { return std::ferror(stdin) != 0; };
+  return run_program(std::cin, std::cout, std::cerr, clock, console);
 }

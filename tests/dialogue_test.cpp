@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <new>
@@ -230,6 +231,30 @@ std::string error_line_of(millisecond_clock& clock) {
   return err.str();
 }
 }  // namespace
+
+TEST(Program, AFailedWriteStopsTheRunWithStatusOne) {
+  // Standard output that takes the banner and the two prompts, then fails:
+  // the time report is lost, and nothing is computed after it.
+  struct limited_buffer : std::stringbuf {
+    std::size_t room;
+    explicit limited_buffer(std::size_t bytes) : room(bytes) {}
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+      const auto taken = std::min<std::streamsize>(n, static_cast<std::streamsize>(room));
+      room -= static_cast<std::size_t>(taken);
+      return std::stringbuf::xsputn(s, taken);
+    }
+    int overflow(int c) override { return room == 0 ? EOF : (--room, std::stringbuf::overflow(c)); }
+  } buffer((banner + n_prompt + count_prompt).size());
+  std::ostream out(&buffer);
+  std::istringstream in("9 0 3 0");
+  std::ostringstream err;
+  scripted_clock clock({0, 0, 0, 0});
+  const test::kernel_log log;
+  EXPECT_EQ(run_program(in, out, err, clock), 1);
+  EXPECT_EQ(err.str(), "uhigh-bench: cannot write standard output\n");
+  EXPECT_EQ(buffer.str(), banner + n_prompt + count_prompt);
+  EXPECT_TRUE(log.calls().empty()) << "9! was computed after the failure";
+}
 
 TEST(Program, ArithmeticFailuresBecomeOneLineAndStatusOne) {
   struct : millisecond_clock {

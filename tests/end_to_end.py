@@ -4,8 +4,10 @@ it writes and how it exits.
 Usage: end_to_end.py BINARY [EMULATOR...]: a cross-built binary runs under
 its emulator (qemu-user, wine). Windows writes its console's own line ends
 (CR LF); they are read back as plain newlines."""
+import os
 import subprocess
 import sys
+import tempfile
 import unittest
 
 BINARY = sys.argv[1]
@@ -17,9 +19,13 @@ BANNER = ("This program tests the uhigh maths class.\n"
           "to powers with total precision.\n\n")
 
 
-def run(answers, args=()):
-    result = subprocess.run(COMMAND + list(args), input=answers.encode(), capture_output=True,
-                            timeout=300)
+def run(answers, args=(), stdout=subprocess.PIPE, stdin=None, shell_redirect=""):
+    command = COMMAND + list(args)
+    if shell_redirect:
+        command = ["sh", "-c", f'exec "$@" {shell_redirect}', "sh"] + command
+    result = subprocess.run(command, input=None if stdin else answers.encode(), stdin=stdin,
+                            stdout=stdout, stderr=subprocess.PIPE, timeout=300)
+    result.stdout = result.stdout or b""
     result.stdout = result.stdout.decode().replace("\r\n", "\n")
     result.stderr = result.stderr.decode().replace("\r\n", "\n")
     return result
@@ -54,6 +60,27 @@ class EndToEnd(unittest.TestCase):
         self.assertEqual(result.returncode, 0)
         self.assertIn("\n3! = 6\n", result.stdout)
         self.assertIn("\n2^3 = 8\n", result.stdout)
+
+
+    def test_output_that_cannot_be_written(self):
+        with open("/dev/full", "wb") as full:
+            result = run("5\n1\n10\n1\n", stdout=full)
+        self.assertEqual(result.returncode, 1)
+        # The reason is the platform's own words (wine has its own).
+        self.assertRegex(result.stderr, r"^uhigh-bench: cannot write standard output: [^\n]+\n$")
+        closed = run("5\n1\n10\n1\n", stdout=None, shell_redirect=">&-")
+        self.assertEqual(closed.returncode, 1)
+        self.assertRegex(closed.stderr, r"^uhigh-bench: cannot write standard output: [^\n]+\n$")
+
+    def test_input_that_cannot_be_read(self):
+        with tempfile.TemporaryDirectory() as folder:
+            fd = os.open(folder, os.O_RDONLY)
+            try:
+                result = run("", stdin=fd)
+            finally:
+                os.close(fd)
+        self.assertEqual(result.returncode, 1)
+        self.assertRegex(result.stderr, r"^uhigh-bench: cannot read standard input: [^\n]+\n$")
 
 
 if __name__ == "__main__":
