@@ -4,8 +4,10 @@
 
 #include "app/clock.h"
 #include "app/dialogue.h"
+#include "app/heap_policy.h"
 
 int main() {
+  use_benchmark_heap_policy();
   steady_millisecond_clock clock;
   // std::cin reads through C's stdin (the streams are synchronised with
   // stdio), so stdin's error flag tells a failed read from the end.

@@ -3,8 +3,9 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <stdexcept>
+
+#include "bignum/storage.h"
 
 namespace {
 
@@ -14,9 +15,9 @@ namespace {
 // write the digit bytes twice to the same effect.
 std::int8_t* copy_digits(const std::int8_t* source, std::uint32_t length, std::uint32_t capacity) {
   if (capacity == 0) return nullptr;
-  auto* fresh = new std::int8_t[capacity];
-  if (length != 0) std::memcpy(fresh, source, length);
-  std::memset(fresh + length, 0, capacity - length);
+  std::int8_t* fresh = storage::allocate(capacity);
+  if (length != 0) storage::copy(fresh, source, length);
+  storage::zero(fresh + length, capacity - length);
   return fresh;
 }
 
@@ -44,14 +45,14 @@ uhigh::uhigh(const uhigh& source)
 uhigh& uhigh::operator=(const uhigh& source) {
   if (this == &source) return *this;
   std::int8_t* fresh = copy_digits(source.digits, source.length, source.capacity);
-  delete[] digits;
+  storage::release(digits);
   digits = fresh;
   capacity = source.capacity;
   length = source.length;
   return *this;
 }
 
-uhigh::~uhigh() { delete[] digits; }
+uhigh::~uhigh() { storage::release(digits); }
 
 void uhigh::reserve(std::uint32_t n) {
   if (n <= capacity) return;
@@ -60,7 +61,7 @@ void uhigh::reserve(std::uint32_t n) {
   const std::uint64_t wanted = std::max<std::uint64_t>(n, std::uint64_t{capacity} + min_growth);
   const auto grown = static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, max_digits));
   std::int8_t* fresh = copy_digits(digits, length, grown);
-  delete[] digits;
+  storage::release(digits);
   digits = fresh;
   capacity = grown;
 }
@@ -72,7 +73,7 @@ void uhigh::reserve_wide(std::uint64_t n) {
 
 void uhigh::shift_up(std::uint32_t places) {
   reserve_wide(std::uint64_t{length} + places);
-  std::memmove(digits + places, digits, length);
-  std::memset(digits, 0, places);
+  storage::move(digits + places, digits, length);
+  storage::zero(digits, places);
   length += places;
 }

@@ -1,0 +1,217 @@
+// The floor of a stage: the time of its prescribed work done as plain
+// memory moves. It records one repetition of the real stage (every
+// allocation, copy, move and zero fill of the class, through the traced
+// build of its storage, and every digit-kernel call, through a recording
+// kernel form), then replays that trace with the same new[] and delete[]
+// calls in the same order and sizes, the same copies, moves and fills, and
+// each kernel call replaced by one memmove over its result's bytes: from
+// its second input when that is another run (an addition into an
+// accumulator reads the partial product), else from its first. A kernel
+// that works in place on one run (x += x, a digit multiplication of a
+// partial product) would be a memmove of the run onto itself, which the C
+// library skips outright; it is replayed as a memmove into the run from a
+// scratch run of the same length, allocated once before the timing, which
+// reads and writes as many bytes. (A move of the run one byte down onto
+// itself would do too, but the library's string instructions crawl on such
+// a near overlap.)
+//
+// Why it is a fair lower bound: the replay keeps every byte the stage moves
+// and every trip to the heap, and a kernel cannot do less than read its
+// input run and write its result run, which is what the memmove does (an
+// addition reads two runs, the memmove one). What it drops is only the arithmetic itself and
+// the O(1) work per operation (length bookkeeping, the loop tests' compares
+// of one digit). A stage at 1.0 x its floor would be as fast as moving its
+// data.
+//
+// Usage: floor STAGE SIZE REPS   (STAGE: factorial or power)
+// Prints one JSON object: the floor's time (the fastest of REPS replays,
+// each one repetition of the stage), the work count (digits through the
+// dominant kernel: mul_digit for n!, add for 2^p) and the trace's length.
+// The stage itself is timed by stage_times, on the untraced class.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/factorial.h"
+#include "app/heap_policy.h"
+#include "bignum/kernels.h"
+#include "bignum/storage.h"
+#include "bignum/uhigh.h"
+
+namespace {
+
+using storage::digit;
+
+enum class op : std::uint8_t { allocate, release, copy, move, zero, kernel };
+
+// One step, with arrays named by the order of their allocation.
+struct step {
+  op what;
+  std::uint32_t to, to_offset, from, from_offset, bytes;
+};
+
+class recorder final : public storage::observer {
+ public:
+  std::vector<step> steps;
+  std::uint64_t work = 0;  // digits through the counted kernel
+  bool counting_multiply = false;
+
+  void allocated(const digit* array, std::uint32_t bytes) override {
+    live_[array] = {next_id_, bytes};
+    steps.push_back({op::allocate, next_id_++, 0, 0, 0, bytes});
+  }
+  void released(const digit* array) override {
+    if (array == nullptr) return;
+    const auto found = live_.find(array);
+    steps.push_back({op::release, found->second.id, 0, 0, 0, 0});
+    live_.erase(found);
+  }
+  void copied(const digit* to, const digit* from, std::uint32_t bytes) override {
+    add(op::copy, to, from, bytes);
+  }
+  void moved(const digit* to, const digit* from, std::uint32_t bytes) override {
+    add(op::move, to, from, bytes);
+  }
+  void zeroed(const digit* to, std::uint32_t bytes) override { add(op::zero, to, to, bytes); }
+  void kernel(const digit* to, const digit* from, std::size_t n) {
+    add(op::kernel, to, from, static_cast<std::uint32_t>(n));
+  }
+
+ private:
+  struct array {
+    std::uint32_t id, bytes;
+  };
+  // The array that holds p, and p's offset in it.
+  std::pair<std::uint32_t, std::uint32_t> place(const digit* p) const {
+    auto found = live_.upper_bound(p);
+    --found;
+    return {found->second.id, static_cast<std::uint32_t>(p - found->first)};
+  }
+  void add(op what, const digit* to, const digit* from, std::uint32_t bytes) {
+    if (bytes == 0) return;
+    const auto [t, t_off] = place(to);
+    const auto [f, f_off] = place(from);
+    steps.push_back({what, t, t_off, f, f_off, bytes});
+  }
+
+  std::map<const digit*, array> live_;
+  std::uint32_t next_id_ = 0;
+};
+
+recorder* rec = nullptr;
+const kernels::table* real = nullptr;
+
+// The recording form: each call is noted, then done by the real form.
+digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit c) {
+  rec->kernel(r, b != r ? b : a, n);
+  if (!rec->counting_multiply) rec->work += n;
+  return real->add(r, a, b, n, c);
+}
+digit add_carry(digit* r, const digit* a, std::size_t n, digit c) {
+  rec->kernel(r, a, n);
+  return real->add_carry(r, a, n, c);
+}
+digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit c) {
+  rec->kernel(r, b != r ? b : a, n);
+  return real->sub(r, a, b, n, c);
+}
+digit sub_borrow(digit* r, const digit* a, std::size_t n, digit c) {
+  rec->kernel(r, a, n);
+  return real->sub_borrow(r, a, n, c);
+}
+digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit c) {
+  rec->kernel(r, a, n);
+  if (rec->counting_multiply) rec->work += n;
+  return real->mul_digit(r, a, n, m, c);
+}
+const kernels::table recording = {"recording", add, add_carry, sub, sub_borrow, mul_digit};
+
+void run_stage(bool factorial_stage, int size) {
+  if (factorial_stage) {
+    const uhigh result = factorial(size);
+    static_cast<void>(result);
+  } else {
+    uhigh x(1);
+    for (int i = 0; i < size; ++i)
+      x += x;
+  }
+}
+
+// The same steps with the same heap calls; kernels as memmoves.
+void replay(const std::vector<step>& steps, std::vector<digit*>& arrays, const digit* scratch) {
+  for (const step& s : steps) {
+    switch (s.what) {
+      case op::allocate:
+        arrays[s.to] = new digit[s.bytes];
+        break;
+      case op::release:
+        delete[] arrays[s.to];
+        break;
+      case op::copy:
+        std::memcpy(arrays[s.to] + s.to_offset, arrays[s.from] + s.from_offset, s.bytes);
+        break;
+      case op::move:
+        std::memmove(arrays[s.to] + s.to_offset, arrays[s.from] + s.from_offset, s.bytes);
+        break;
+      case op::kernel: {
+        digit* to = arrays[s.to] + s.to_offset;
+        const digit* from = arrays[s.from] + s.from_offset;
+        std::memmove(to, to != from ? from : scratch, s.bytes);
+        break;
+      }
+      case op::zero:
+        std::memset(arrays[s.to] + s.to_offset, 0, s.bytes);
+        break;
+    }
+  }
+}
+
+template <class F>
+double fastest(int reps, F f) {
+  double best = 1e300;
+  for (int i = 0; i < reps; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    best = std::min(best, took.count());
+  }
+  return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: floor factorial|power SIZE REPS\n");
+    return 2;
+  }
+  use_benchmark_heap_policy();
+  const bool factorial_stage = std::string(argv[1]) == "factorial";
+  const int size = std::atoi(argv[2]);
+  const int reps = std::atoi(argv[3]);
+
+  recorder trace;
+  trace.counting_multiply = factorial_stage;
+  rec = &trace;
+  real = &kernels::active();
+  storage::watcher = &trace;
+  kernels::install(recording);
+  run_stage(factorial_stage, size);
+  kernels::install(*real);
+  storage::watcher = nullptr;
+
+  std::vector<digit*> arrays(trace.steps.size());
+  std::uint32_t longest = 0;
+  for (const step& s : trace.steps)
+    if (s.what == op::kernel) longest = std::max(longest, s.bytes);
+  const std::vector<digit> scratch(longest);
+  const double floor = fastest(reps, [&] { replay(trace.steps, arrays, scratch.data()); });
+  std::printf(
+      "{\"stage\": \"%s\", \"size\": %d, \"floor\": %.6f, \"work\": %llu, \"steps\": %zu}\n",
+      argv[1], size, floor, static_cast<unsigned long long>(trace.work), trace.steps.size());
+}

@@ -1,0 +1,80 @@
+// One stage's timed work, as the program times it, for the scaling series
+// of bench/compare.py: a repetition is factorial(n) with the destruction of
+// its result, or a fresh value 1 doubled p times; GMP's mpz_class runs the
+// same loops as a peer.
+//
+// Usage: stage_times FORM STAGE SIZE REPS
+//   FORM: a kernel form (reference, word, avx512, ...), "default" for the
+//   one the program would choose, or "gmp"; STAGE: factorial or power.
+// Prints one JSON object with the fastest of REPS repetitions, in seconds.
+#include <gmpxx.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/factorial.h"
+#include "app/heap_policy.h"
+#include "bignum/kernels.h"
+#include "bignum/uhigh.h"
+
+namespace {
+
+template <class F>
+double fastest(int reps, F f) {
+  double best = 1e300;
+  for (int i = 0; i < reps; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    best = std::min(best, took.count());
+  }
+  return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 5) {
+    std::fprintf(stderr, "usage: stage_times FORM factorial|power SIZE REPS\n");
+    return 2;
+  }
+  use_benchmark_heap_policy();
+  const std::string form = argv[1];
+  const bool factorial_stage = std::string(argv[2]) == "factorial";
+  const int size = std::atoi(argv[3]);
+  const int reps = std::atoi(argv[4]);
+  double seconds = 0;
+  if (form == "gmp") {
+    seconds = fastest(reps, [&] {
+      mpz_class x = 1;
+      if (factorial_stage) {
+        for (unsigned long k = static_cast<unsigned long>(size); k > 0; --k)
+          x *= k;
+      } else {
+        for (int i = 0; i < size; ++i)
+          x += x;
+      }
+    });
+  } else {
+    if (form != "default" && !kernels::select(form)) {
+      std::fprintf(stderr, "no kernel form %s on this CPU\n", form.c_str());
+      return 2;
+    }
+    seconds = fastest(reps, [&] {
+      if (factorial_stage) {
+        const uhigh result = factorial(size);
+        static_cast<void>(result);
+      } else {
+        uhigh x(1);
+        for (int i = 0; i < size; ++i)
+          x += x;
+      }
+    });
+  }
+  std::printf("{\"form\": \"%s\", \"stage\": \"%s\", \"size\": %d, \"seconds\": %.6f}\n",
+              form == "default" ? std::string(kernels::active().name).c_str() : form.c_str(),
+              argv[2], size, seconds);
+}
