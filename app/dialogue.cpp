@@ -17,8 +17,8 @@ constexpr const char* refusal = "I need a positive number twit! Try again";
 class dialogue {
  public:
   dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
-           const dialogue_limits& limits, const input_source& source)
-      : in_(in), out_(out), err_(err), clock_(clock), limits_(limits), source_(source) {}
+           const dialogue_limits& limits, const console_hooks& console)
+      : in_(in), out_(out), err_(err), clock_(clock), limits_(limits), console_(console) {}
 
   int run();
 
@@ -27,9 +27,10 @@ class dialogue {
   // first. Every read, good or bad, is followed by a line end.
   bool ask(const char* prompt, std::int32_t max, std::int32_t& answer);
 
-  // Runs body count times between two clock readings; seconds elapsed.
+  // Runs body count times between two clock readings, with progress shown
+  // for what (at number); seconds elapsed.
   template <class Body>
-  float timed(std::int32_t count, Body body);
+  float timed(stage what, std::int32_t number, std::int32_t count, Body body);
 
   void report(const char* label, float seconds);
 
@@ -46,7 +47,7 @@ class dialogue {
   std::ostream& err_;
   millisecond_clock& clock_;
   const dialogue_limits& limits_;
-  const input_source& source_;
+  const console_hooks& console_;
 };
 
 bool dialogue::written() {
@@ -78,7 +79,7 @@ bool dialogue::ask(const char* prompt, std::int32_t max, std::int32_t& answer) {
     if (!written()) return false;
     if (!failed) {
       if (answer >= 0 && answer <= max) return true;
-    } else if (in_.bad() || (ended && source_.read_error())) {
+    } else if (in_.bad() || (ended && console_.read_error())) {
       fault("cannot read standard input", read_errno);
       return false;
     } else if (ended) {
@@ -94,11 +95,37 @@ bool dialogue::ask(const char* prompt, std::int32_t max, std::int32_t& answer) {
   }
 }
 
+// While one lives, the console shows progress of one phase; it is erased
+// when the phase ends, by an exception too, before anything more is written.
+class shown_progress {
+ public:
+  shown_progress(progress_display* display, stage what, std::int32_t number,
+                 std::int64_t repetitions, bool result, const progress_counters& counters)
+      : display_(display) {
+    if (display_ != nullptr) display_->begin(what, number, repetitions, result, counters);
+  }
+  ~shown_progress() {
+    if (display_ != nullptr) display_->end();
+  }
+  shown_progress(const shown_progress&) = delete;
+  shown_progress& operator=(const shown_progress&) = delete;
+
+ private:
+  progress_display* display_;
+};
+
 template <class Body>
-float dialogue::timed(std::int32_t count, Body body) {
+float dialogue::timed(stage what, std::int32_t number, std::int32_t count, Body body) {
+  progress_counters counters;
+  const shown_progress shown(console_.progress, what, number, count, false, counters);
   const std::int32_t start = clock_.now_ms();
-  for (std::int32_t left = count; left != 0; --left)
-    body();
+  std::int64_t finished = 0;
+  for (std::int32_t left = count; left != 0; --left) {
+    body(counters.step);
+    // Two relaxed stores between repetitions: the only cost of progress.
+    counters.step.store(0, std::memory_order_relaxed);
+    counters.repetitions_done.store(++finished, std::memory_order_relaxed);
+  }
   const std::int32_t stop = clock_.now_ms();
   // Formed exactly in 64 bits, then rounded once to the float that is shown.
   return static_cast<float>(static_cast<double>(std::int64_t{stop} - start) * 0.001);
@@ -108,9 +135,12 @@ void dialogue::report(const char* label, float seconds) {
   out_ << label << seconds << " Sec\n" << std::endl;
 }
 
-void double_times(uhigh& x, std::int32_t times) {
-  for (std::int32_t i = 0; i < times; ++i)
+// x doubled times times; steps_done counts the doublings (relaxed).
+void double_times(uhigh& x, std::int32_t times, std::atomic<std::int64_t>& steps_done) {
+  for (std::int32_t i = 0; i < times; ++i) {
     x += x;
+    steps_done.store(i + 1, std::memory_order_relaxed);
+  }
 }
 
 int dialogue::run() {
@@ -126,21 +156,30 @@ int dialogue::run() {
 
   if (!ask("What number would you like a factorial for? ", limits_.max_number, number)) return 1;
   if (!ask(count_prompt, limits_.max_count, count)) return 1;
-  report("Uhigh Elapsed: ", timed(count, [&] { (void)factorial(number); }));
+  report("Uhigh Elapsed: ", timed(stage::factorial, number, count,
+                                  [&](auto& steps) { (void)factorial(number, steps); }));
   if (!written()) return 1;
-  factorial_result = factorial(number);
+  {
+    progress_counters counters;
+    const shown_progress shown(console_.progress, stage::factorial, number, 1, true, counters);
+    factorial_result = factorial(number, counters.step);
+  }
   out_ << number << "! = " << factorial_result << std::endl << std::endl;
   if (!written()) return 1;
 
   if (!ask("\n\nTo what power would you like two raised? ", limits_.max_number, number)) return 1;
   if (!ask(count_prompt, limits_.max_count, count)) return 1;
-  report("Elapsed: ", timed(count, [&] {
+  report("Elapsed: ", timed(stage::power, number, count, [&](auto& steps) {
            uhigh x(1);
-           double_times(x, number);
+           double_times(x, number, steps);
          }));
   if (!written()) return 1;
   uhigh power_result(1);
-  double_times(power_result, number);
+  {
+    progress_counters counters;
+    const shown_progress shown(console_.progress, stage::power, number, 1, true, counters);
+    double_times(power_result, number, counters.step);
+  }
   out_ << "2^" << number << " = " << power_result << std::endl;
   return written() ? 0 : 1;
 }
@@ -148,14 +187,14 @@ int dialogue::run() {
 }  // namespace
 
 int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
-                 const dialogue_limits& limits, const input_source& source) {
-  return dialogue(in, out, err, clock, limits, source).run();
+                 const dialogue_limits& limits, const console_hooks& console) {
+  return dialogue(in, out, err, clock, limits, console).run();
 }
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
-                const input_source& source) {
+                const console_hooks& console) {
   try {
-    return run_dialogue(in, out, err, clock, {}, source);
+    return run_dialogue(in, out, err, clock, {}, console);
   } catch (const std::bad_alloc&) {
     err << "uhigh-bench: out of memory; the result is too large for this machine" << std::endl;
   } catch (const std::length_error&) {

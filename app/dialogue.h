@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "app/clock.h"
+#include "app/progress.h"
 
 // Upper bounds on the answers, for harnesses that must keep every run short
 // (the fuzzer). An answer above its bound is refused like a negative one.
@@ -15,11 +16,15 @@ struct dialogue_limits {
   std::int32_t max_count = std::numeric_limits<std::int32_t>::max();
 };
 
-// What a stream's state cannot say: whether a read that failed at the end of
-// the input met an error (a directory, an I/O error) rather than the end.
-// main asks the C library; string streams never meet one.
-struct input_source {
+// What the program knows of its console beyond the streams.
+struct console_hooks {
+  // What a stream's state cannot say: whether a read that failed at the end
+  // of the input met an error (a directory, an I/O error) rather than the
+  // end. main asks the C library; string streams never meet one.
   bool (*read_error)() = [] { return false; };
+  // Where to show progress while computing (a terminal's standard error);
+  // none when null.
+  progress_display* progress = nullptr;
 };
 
 // Runs the whole dialogue on in/out, timing with clock. Returns 0 when the
@@ -31,10 +36,10 @@ struct input_source {
 // again. Arithmetic errors (std::bad_alloc, std::length_error) pass through
 // to the caller.
 int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
-                 const dialogue_limits& limits = {}, const input_source& source = {});
+                 const dialogue_limits& limits = {}, const console_hooks& console = {});
 
 // run_dialogue, with heap exhaustion and the digit limit turned into one line
 // on err and status 1. This is the program: main only supplies the streams,
-// the clock and how to tell a read error.
+// the clock and the console hooks.
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
-                const input_source& source = {});
+                const console_hooks& console = {});

@@ -5,9 +5,13 @@ Usage: end_to_end.py BINARY [EMULATOR...]: a cross-built binary runs under
 its emulator (qemu-user, wine). Windows writes its console's own line ends
 (CR LF); they are read back as plain newlines."""
 import os
+import re
+import signal
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 import unittest
 
 BINARY = sys.argv[1]
@@ -81,6 +85,69 @@ class EndToEnd(unittest.TestCase):
                 os.close(fd)
         self.assertEqual(result.returncode, 1)
         self.assertRegex(result.stderr, r"^uhigh-bench: cannot read standard input: [^\n]+\n$")
+
+
+
+def on_terminal(answers, interrupt_when=None):
+    """Runs the program with standard error on a pseudo-terminal: (what the
+    terminal received, standard output, exit status). With interrupt_when,
+    sends SIGINT once the terminal has received that text."""
+    import pty
+    master, slave = pty.openpty()
+    process = subprocess.Popen(COMMAND, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                               stderr=slave)
+    os.close(slave)
+    out = []
+    feeder = threading.Thread(target=lambda: out.append(process.communicate(answers.encode())[0]))
+    feeder.start()
+    seen = b""
+    while True:
+        try:
+            chunk = os.read(master, 4096)
+        except OSError:  # the program has ended and closed the terminal
+            break
+        if not chunk:
+            break
+        seen += chunk
+        if interrupt_when and interrupt_when.encode() in seen:
+            process.send_signal(signal.SIGINT)
+            interrupt_when = None
+    feeder.join(timeout=300)
+    os.close(master)
+    return seen.decode(), out[0].decode(), process.returncode
+
+
+def without_times(text):
+    return re.sub(r"Elapsed: [0-9.e+-]+ Sec", "Elapsed: T Sec", text)
+
+
+# The progress line is for POSIX terminals, and the sizes here are for a
+# machine that runs the program natively.
+@unittest.skipIf(len(COMMAND) > 1 or os.name != "posix", "native POSIX runs only")
+class ProgressLine(unittest.TestCase):
+    # About a second and a half per phase here: long enough to be shown and
+    # redrawn, in the timed loop and for the printed result.
+    ANSWERS = "50000 1 0 0\n"
+
+    def test_shown_redrawn_and_erased_on_a_terminal_only(self):
+        seen, out, status = on_terminal(self.ANSWERS)
+        self.assertEqual(status, 0)
+        draws = re.findall(r"\r(50000!  (?:1/1|result)  \d+%[^\r]*)", seen)
+        self.assertGreaterEqual(len([d for d in draws if "1/1" in d]), 2, seen)
+        self.assertTrue(any("result" in d for d in draws), seen)
+        self.assertRegex(draws[0], r"left\s*$")
+        # Each phase ends with the line blanked out and the cursor home.
+        self.assertRegex(seen, r"\r +\r$")
+        # Standard output is what it is without a terminal; a standard error
+        # that is no terminal gets nothing.
+        plain = run(self.ANSWERS)
+        self.assertEqual(plain.stderr, "")
+        self.assertEqual(without_times(out), without_times(plain.stdout))
+
+    def test_interrupt_erases_the_line_and_ends_by_the_signal(self):
+        seen, _, status = on_terminal("100000 1 0 0\n", interrupt_when="100000!  1/1")
+        self.assertEqual(status, -signal.SIGINT)
+        self.assertRegex(seen, r"100000!  1/1.*\r +\r$")
 
 
 if __name__ == "__main__":

@@ -1,0 +1,166 @@
+#include "app/progress.h"
+
+#if !defined(_WIN32)
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+
+// What the interrupt handler needs, readable from a signal handler.
+volatile sig_atomic_t line_fd = -1;
+volatile sig_atomic_t line_width = 0;  // characters showing; 0 when none
+
+// Overwrites width characters with blanks and returns to the line's start,
+// with write(2) alone: safe in a signal handler.
+void blank(int fd, int width) {
+  static const char blanks[] =
+      "\r                                                                "
+      "                                                                \r";
+  const int most = static_cast<int>(sizeof blanks) - 3;
+  if (width > most) width = most;
+  if (width <= 0) return;
+  ssize_t ignored = ::write(fd, blanks, static_cast<std::size_t>(width) + 1);
+  ignored = ::write(fd, blanks + sizeof blanks - 2, 1);
+  static_cast<void>(ignored);
+}
+
+extern "C" void on_interrupt(int signal_number) {
+  if (line_width > 0) blank(line_fd, line_width);
+  // The handler was reset to the default on entry (SA_RESETHAND); the
+  // signal raised again is delivered when this returns.
+  raise(signal_number);
+}
+
+std::string duration_text(double seconds) {
+  char text[32];
+  const auto s = static_cast<long long>(seconds + 0.5);
+  if (s < 1) return "under 1 s";
+  if (s < 60) {
+    std::snprintf(text, sizeof text, "%lld s", s);
+  } else if (s < 3600) {
+    std::snprintf(text, sizeof text, "%lld min %02lld s", s / 60, s % 60);
+  } else {
+    std::snprintf(text, sizeof text, "%lld h %02lld min", s / 3600, s % 3600 / 60);
+  }
+  return text;
+}
+
+class terminal final : public progress_display {
+ public:
+  explicit terminal(int fd) : fd_(fd) {
+    line_fd = fd;
+    struct sigaction action = {};
+    action.sa_handler = on_interrupt;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+  }
+
+  ~terminal() override { end(); }
+
+  void begin(stage what, std::int32_t operand, std::int64_t repetitions, bool result,
+             const progress_counters& counters) override {
+    end();
+    stopping_ = false;
+    drawer_ =
+        std::thread([=, this, &counters] { draw(what, operand, repetitions, result, counters); });
+  }
+
+  void end() override {
+    if (!drawer_.joinable()) return;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_all();
+    drawer_.join();
+  }
+
+ private:
+  // Waits up to `period`; false once end() has been called.
+  bool wait(clock_type::duration period) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return !wake_.wait_for(lock, period, [this] { return stopping_; });
+  }
+
+  void draw(stage what, std::int32_t operand, std::int64_t repetitions, bool result,
+            const progress_counters& counters) {
+    const auto start = clock_type::now();
+    const cost_model model(what, operand);  // O(n) for n!, off the timed thread
+    const std::string name =
+        what == stage::factorial ? std::to_string(operand) + "!" : "2^" + std::to_string(operand);
+    if (wait(std::chrono::milliseconds(500))) {
+      do {
+        show(line(name, model, repetitions, result, counters,
+                  std::chrono::duration<double>(clock_type::now() - start).count()));
+      } while (wait(std::chrono::milliseconds(250)));
+    }
+    erase();
+  }
+
+  static std::string line(const std::string& name, const cost_model& model,
+                          std::int64_t repetitions, bool result, const progress_counters& c,
+                          double elapsed) {
+    const std::int64_t finished = c.repetitions_done.load(std::memory_order_relaxed);
+    const double share = model.share(c.step.load(std::memory_order_relaxed));
+    // Computations done, the current one counted by its share; all of them
+    // cost the same, so the time left scales with what is left.
+    const double done =
+        std::min(static_cast<double>(repetitions), static_cast<double>(finished) + share);
+    std::string text = name + "  ";
+    text += result ? std::string("result")
+                   : std::to_string(std::min(finished + 1, repetitions)) + "/" +
+                         std::to_string(repetitions);
+    text += "  " + std::to_string(static_cast<int>(share * 100)) + "%";
+    if (done > 0.001) {
+      text += "  " + duration_text(elapsed * (static_cast<double>(repetitions) - done) / done) +
+              " left";
+    }
+    return text;
+  }
+
+  void show(const std::string& text) {
+    std::string out = "\r" + text;
+    const int width = static_cast<int>(text.size());
+    // Blanks over what is left of a longer line before.
+    if (width < line_width) out += std::string(static_cast<std::size_t>(line_width - width), ' ');
+    ssize_t ignored = ::write(fd_, out.data(), out.size());
+    static_cast<void>(ignored);
+    if (width > line_width) line_width = width;
+  }
+
+  void erase() {
+    const int width = line_width;
+    line_width = 0;
+    blank(fd_, width);
+  }
+
+  int fd_;
+  std::thread drawer_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stopping_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<progress_display> terminal_progress(int fd) {
+  if (!::isatty(fd)) return nullptr;
+  return std::make_unique<terminal>(fd);
+}
+
+#else
+
+std::unique_ptr<progress_display> terminal_progress(int) { return nullptr; }
+
+#endif

@@ -1,0 +1,108 @@
+// The progress line's cost model against real computations: from a quarter
+// of the way on, the total time it predicts (time so far / share done) must
+// come within 25 % of the time the computation really takes. (Earlier, the
+// first steps' fixed costs and this shared machine's noise weigh too much
+// in a run as short as a test's; a long stage is within 25 % from a tenth.)
+#include "app/cost_model.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "app/factorial.h"
+#include "app/heap_policy.h"
+
+namespace {
+
+using seconds = std::chrono::duration<double>;
+
+// Runs compute(steps) on a thread, samples the steps every millisecond, and
+// checks the estimate the model gives at the first sample past each of a
+// quarter, a half and three quarters.
+template <class Compute>
+void check_estimates(const cost_model& model, Compute compute) {
+  std::atomic<std::int64_t> steps{0};
+  std::atomic<bool> done{false};
+  const auto start = std::chrono::steady_clock::now();
+  std::thread worker([&] {
+    compute(steps);
+    done = true;
+  });
+  struct sample {
+    double elapsed, share;
+  };
+  std::vector<sample> samples;
+  while (!done) {
+    const double share = model.share(steps.load(std::memory_order_relaxed));
+    samples.push_back({seconds(std::chrono::steady_clock::now() - start).count(), share});
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  worker.join();
+  const double total = seconds(std::chrono::steady_clock::now() - start).count();
+  for (const double mark : {0.25, 0.5, 0.75}) {
+    for (const sample& s : samples) {
+      if (s.share < mark) continue;
+      EXPECT_NEAR(s.elapsed / s.share, total, 0.25 * total)
+          << "at " << s.share * 100 << "% after " << s.elapsed << " s of " << total << " s";
+      break;
+    }
+  }
+}
+
+// The smallest size from `size` up, doubling, whose computation takes at
+// least half a second or so on this machine and form (twice one that takes
+// an eighth): long enough that the fixed
+// costs of the first steps do not decide the estimate, as for any run that
+// shows the progress line at all.
+template <class Compute>
+int long_enough(int size, Compute compute) {
+  for (;; size *= 2) {
+    std::atomic<std::int64_t> steps{0};
+    const auto start = std::chrono::steady_clock::now();
+    compute(size, steps);
+    if (seconds(std::chrono::steady_clock::now() - start).count() >= 0.12) return size * 2;
+  }
+}
+
+void power_of_two(int p, std::atomic<std::int64_t>& steps) {
+  uhigh x(1);
+  for (int i = 0; i < p; ++i) {
+    x += x;
+    steps.store(i + 1, std::memory_order_relaxed);
+  }
+}
+
+void factorial_of(int n, std::atomic<std::int64_t>& steps) { (void)factorial(n, steps); }
+
+}  // namespace
+
+TEST(CostModel, SharesRunFromZeroToOne) {
+  for (const stage what : {stage::factorial, stage::power}) {
+    const cost_model model(what, 5000);
+    EXPECT_EQ(model.share(0), 0);
+    EXPECT_EQ(model.share(5000), 1);
+    double before = 0;
+    for (std::int64_t steps = 1; steps <= 5000; steps += 7) {
+      ASSERT_GE(model.share(steps), before) << steps;
+      before = model.share(steps);
+    }
+  }
+  EXPECT_EQ(cost_model(stage::factorial, 0).share(0), 1);  // 0! has no steps
+}
+
+TEST(CostModel, PredictsARealFactorial) {
+  use_benchmark_heap_policy();  // as the program runs
+  const int n = long_enough(1000, factorial_of);
+  check_estimates(cost_model(stage::factorial, n),
+                  [&](std::atomic<std::int64_t>& steps) { factorial_of(n, steps); });
+}
+
+TEST(CostModel, PredictsARealPowerOfTwo) {
+  use_benchmark_heap_policy();
+  const int p = long_enough(10000, power_of_two);
+  check_estimates(cost_model(stage::power, p),
+                  [&](std::atomic<std::int64_t>& steps) { power_of_two(p, steps); });
+}
