@@ -21,6 +21,15 @@ struct avx512_block {
 
   static reg load(const digit* p) { return _mm512_loadu_si512(p); }
   static void store(digit* p, reg v) { _mm512_storeu_si512(p, v); }
+  // The first count < 64 bytes, by masked loads and stores: no bytes past
+  // them are touched, and no store has to be forwarded to a wide load.
+  static __mmask64 first(std::size_t count) { return (std::uint64_t{1} << count) - 1; }
+  static reg load_partial(const digit* p, std::size_t count) {
+    return _mm512_maskz_loadu_epi8(first(count), p);
+  }
+  static void store_partial(digit* p, reg v, std::size_t count) {
+    _mm512_mask_storeu_epi8(p, first(count), v);
+  }
   static reg set1(int x) { return _mm512_set1_epi8(static_cast<char>(x)); }
   static reg add(reg a, reg b) { return _mm512_add_epi8(a, b); }
   static reg sub(reg a, reg b) { return _mm512_sub_epi8(a, b); }

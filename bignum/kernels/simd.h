@@ -142,10 +142,25 @@ struct simd {
     reg load() const { return V::load(bytes); }
   };
 
+  // The last count (< 64) digits at p as a block, zeros past them: by a
+  // masked load where the set has one, else through a padded copy.
+  static reg load_tail(const digit* p, std::size_t count) {
+    if constexpr (requires { V::load_partial(p, count); }) {
+      return V::load_partial(p, count);
+    } else {
+      return padded(p, count).load();
+    }
+  }
+
   static digit finish_sum(digit* r, std::size_t count, reg s, unsigned c) {
     alignas(64) digit out[block];
-    V::store(out, settle_sum(s, c));
-    std::memcpy(r, out, count);
+    const reg settled = settle_sum(s, c);
+    V::store(out, settled);
+    if constexpr (requires { V::store_partial(r, settled, count); }) {
+      V::store_partial(r, settled, count);
+    } else {
+      std::memcpy(r, out, count);
+    }
     return out[count];
   }
 
@@ -172,15 +187,17 @@ struct simd {
                             [&](std::size_t j) { return V::add(V::load(a + j), V::load(b + j)); });
     }
     if (i == n) return static_cast<digit>(c);
-    const padded x(a + i, n - i), y(b + i, n - i);
-    return finish_sum(r + i, n - i, V::add(x.load(), y.load()), c);
+    const reg x = load_tail(a + i, n - i);
+    const reg y = a == b ? x : load_tail(b + i, n - i);
+    return finish_sum(r + i, n - i, V::add(x, y), c);
   }
 
   static digit add_carry(digit* r, const digit* a, std::size_t n, digit carry) {
+    if (n == 0) return carry;  // as after every addition of equal lengths
     unsigned c = static_cast<unsigned>(carry);
     const std::size_t i = settle_sums<true>(r, n, c, [&](std::size_t j) { return V::load(a + j); });
     if (i == n) return static_cast<digit>(c);
-    return finish_sum(r + i, n - i, padded(a + i, n - i).load(), c);
+    return finish_sum(r + i, n - i, load_tail(a + i, n - i), c);
   }
 
   static digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow) {
