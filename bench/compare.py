@@ -8,10 +8,12 @@ Usage: python3 bench/compare.py BUILD_DIR [OUT_PREFIX]
   bench/floor). OUT_PREFIX defaults to bench/results: bench/results.json
   and bench/results.png.
 
-Each figure is the fastest of a few repetitions (one for those over a
-second), so that noise from other work on the machine inflates nothing. A
-series stops after its first size over SLOW seconds: the next would take
-several times as long. The whole run takes a few minutes here.
+Each figure is the fastest of enough repetitions to fill half a second (at
+least two for the fastest form and the floor; peers and slower forms run
+once past SLOW seconds), so that noise from other work on the machine
+inflates nothing. A series stops after its first size over SLOW seconds:
+the next would take several times as long. The whole run takes about five
+minutes here.
 """
 import json
 import os
@@ -32,7 +34,9 @@ SIZES = {
 
 
 def reps_for(seconds):
-    return 1 if seconds > 1 else 3
+    """Enough repetitions for half a second of them, at least two; the
+    fastest counts."""
+    return max(2, min(1000, int(0.5 / max(seconds, 1e-6))))
 
 
 def run_json(args):
@@ -45,19 +49,21 @@ def uhigh_series(form, stage):
     for size in SIZES[stage]:
         probe = run_json([BUILD / "bench/stage_times", form, stage, str(size), "1"])
         seconds = probe["seconds"]
-        if seconds <= 1:
+        if seconds <= SLOW or form == "default":
+            reps = reps_for(seconds)
             seconds = min(seconds, run_json([BUILD / "bench/stage_times", form, stage, str(size),
-                                             "3"])["seconds"])
+                                             str(reps)])["seconds"])
         points.append({"size": size, "seconds": seconds, "form": probe["form"]})
         if seconds > SLOW:
             break
     return points
 
 
-def floor_series(stage):
+def floor_series(stage, fastest):
     points = []
-    for size in SIZES[stage]:
-        f = run_json([BUILD / "bench/floor", stage, str(size), "3"])
+    for size, measured in zip(SIZES[stage], fastest):
+        reps = reps_for(measured["seconds"])
+        f = run_json([BUILD / "bench/floor", stage, str(size), str(reps)])
         points.append({"size": size, "floor": f["floor"], "work": f["work"]})
     return points
 
@@ -141,7 +147,7 @@ def main():
     for stage in SIZES:
         fastest = uhigh_series("default", stage)
         results["machine"]["kernel_form"] = fastest[0]["form"]
-        floors = floor_series(stage)
+        floors = floor_series(stage, fastest)
         for point, floor in zip(fastest, floors):
             point.update(floor)
         results["stages"][stage] = {

@@ -125,23 +125,26 @@ def without_times(text):
 # machine that runs the program natively.
 @unittest.skipIf(len(COMMAND) > 1 or os.name != "posix", "native POSIX runs only")
 class ProgressLine(unittest.TestCase):
-    # About a second and a half per phase here: long enough to be shown and
-    # redrawn, in the timed loop and for the printed result.
-    ANSWERS = "50000 1 0 0\n"
-
     def test_shown_redrawn_and_erased_on_a_terminal_only(self):
-        seen, out, status = on_terminal(self.ANSWERS)
+        # n! for an n whose two phases (the timed one and the printed result)
+        # take over a second in all on this build: long enough to be shown
+        # and redrawn. A standard error that is no terminal gets nothing.
+        n = 10000
+        while True:
+            start = time.monotonic()
+            plain = run(f"{n} 1 0 0\n")
+            if time.monotonic() - start > 1.6:
+                break
+            n *= 2
+        self.assertEqual(plain.stderr, "")
+        seen, out, status = on_terminal(f"{n} 1 0 0\n")
         self.assertEqual(status, 0)
-        draws = re.findall(r"\r(50000!  (?:1/1|result)  \d+%[^\r]*)", seen)
-        self.assertGreaterEqual(len([d for d in draws if "1/1" in d]), 2, seen)
-        self.assertTrue(any("result" in d for d in draws), seen)
+        draws = re.findall(rf"\r({n}!  (?:1/1|result)  \d+%[^\r]*)", seen)
+        self.assertGreaterEqual(len(draws), 2, seen)
         self.assertRegex(draws[0], r"left\s*$")
         # Each phase ends with the line blanked out and the cursor home.
         self.assertRegex(seen, r"\r +\r$")
-        # Standard output is what it is without a terminal; a standard error
-        # that is no terminal gets nothing.
-        plain = run(self.ANSWERS)
-        self.assertEqual(plain.stderr, "")
+        # Standard output is what it is without a terminal.
         self.assertEqual(without_times(out), without_times(plain.stdout))
 
     def test_interrupt_erases_the_line_and_ends_by_the_signal(self):

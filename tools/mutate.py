@@ -105,7 +105,8 @@ def run(args, cwd, env=None, quiet=True):
 def prepare():
     files = run(["git", "ls-files", "-co", "--exclude-standard"], ROOT).stdout.split()
     for f in files:
-        if f.startswith(("bignum/", "app/", "tests/", "cmake/", "CMakeLists.txt", "fuzz/")):
+        if f.startswith(("bignum/", "app/", "tests/", "cmake/", "CMakeLists.txt", "fuzz/",
+                         "packaging/", "man/")):
             target = SOURCE / f
             target.parent.mkdir(parents=True, exist_ok=True)
             if not target.exists() or target.read_bytes() != (ROOT / f).read_bytes():
