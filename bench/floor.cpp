@@ -29,7 +29,6 @@
 // dominant kernel: mul_digit for n!, add for 2^p) and the trace's length.
 // The stage itself is timed by stage_times, on the untraced class.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,11 +36,11 @@
 #include <string>
 #include <vector>
 
-#include "app/factorial.h"
 #include "app/heap_policy.h"
 #include "bignum/kernels.h"
 #include "bignum/storage.h"
 #include "bignum/uhigh.h"
+#include "stage_work.h"
 
 namespace {
 
@@ -131,17 +130,6 @@ digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit c) {
 }
 const kernels::table recording = {"recording", add, add_carry, sub, sub_borrow, mul_digit};
 
-void run_stage(bool factorial_stage, int size) {
-  if (factorial_stage) {
-    const uhigh result = factorial(size);
-    static_cast<void>(result);
-  } else {
-    uhigh x(1);
-    for (int i = 0; i < size; ++i)
-      x += x;
-  }
-}
-
 // The same steps with the same heap calls; kernels as memmoves.
 void replay(const std::vector<step>& steps, std::vector<digit*>& arrays, const digit* scratch) {
   for (const step& s : steps) {
@@ -171,18 +159,6 @@ void replay(const std::vector<step>& steps, std::vector<digit*>& arrays, const d
   }
 }
 
-template <class F>
-double fastest(int reps, F f) {
-  double best = 1e300;
-  for (int i = 0; i < reps; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    best = std::min(best, took.count());
-  }
-  return best;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -201,7 +177,7 @@ int main(int argc, char** argv) {
   real = &kernels::active();
   storage::watcher = &trace;
   kernels::install(recording);
-  run_stage(factorial_stage, size);
+  bench::run_stage(factorial_stage, size);
   kernels::install(*real);
   storage::watcher = nullptr;
 
@@ -210,7 +186,7 @@ int main(int argc, char** argv) {
   for (const step& s : trace.steps)
     if (s.what == op::kernel) longest = std::max(longest, s.bytes);
   const std::vector<digit> scratch(longest);
-  const double floor = fastest(reps, [&] { replay(trace.steps, arrays, scratch.data()); });
+  const double floor = bench::fastest(reps, [&] { replay(trace.steps, arrays, scratch.data()); });
   std::printf(
       "{\"stage\": \"%s\", \"size\": %d, \"floor\": %.6f, \"work\": %llu, \"steps\": %zu}\n",
       argv[1], size, floor, static_cast<unsigned long long>(trace.work), trace.steps.size());

@@ -9,32 +9,16 @@
 // Prints one JSON object with the fastest of REPS repetitions, in seconds.
 #include <gmpxx.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "app/factorial.h"
 #include "app/heap_policy.h"
 #include "bignum/kernels.h"
 #include "bignum/uhigh.h"
+#include "stage_work.h"
 
-namespace {
-
-template <class F>
-double fastest(int reps, F f) {
-  double best = 1e300;
-  for (int i = 0; i < reps; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    best = std::min(best, took.count());
-  }
-  return best;
-}
-
-}  // namespace
+using bench::fastest;
 
 int main(int argc, char** argv) {
   if (argc != 5) {
@@ -63,16 +47,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "no kernel form %s on this CPU\n", form.c_str());
       return 2;
     }
-    seconds = fastest(reps, [&] {
-      if (factorial_stage) {
-        const uhigh result = factorial(size);
-        static_cast<void>(result);
-      } else {
-        uhigh x(1);
-        for (int i = 0; i < size; ++i)
-          x += x;
-      }
-    });
+    seconds = fastest(reps, [&] { bench::run_stage(factorial_stage, size); });
   }
   std::printf("{\"form\": \"%s\", \"stage\": \"%s\", \"size\": %d, \"seconds\": %.6f}\n",
               form == "default" ? std::string(kernels::active().name).c_str() : form.c_str(),

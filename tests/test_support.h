@@ -31,6 +31,17 @@ inline uhigh from_text(const std::string& text, std::uint32_t min_capacity = 0) 
   return value;
 }
 
+// A value with no array at all (capacity 0), as no operation leaves one:
+// for the cases that must cope with it anyway.
+inline uhigh without_array() {
+  uhigh value(0);
+  delete[] value.digits;
+  value.digits = nullptr;
+  value.capacity = 0;
+  value.length = 0;
+  return value;
+}
+
 inline std::string text_of(const uhigh& value) {
   std::ostringstream out;
   out << value;

@@ -65,11 +65,7 @@ TEST(Reserve, GrowsByAtLeastTenAndKeepsTheValue) {
 }
 
 TEST(Reserve, WithoutAnArrayAllocatesAFreshOne) {
-  uhigh v(0);
-  delete[] v.digits;
-  v.digits = nullptr;
-  v.capacity = 0;
-  v.length = 0;
+  uhigh v = test::without_array();
   v.reserve(4);
   EXPECT_EQ(v.capacity, 10u);
   EXPECT_EQ(array_of(v), std::vector<int>(10, 0));
@@ -88,11 +84,7 @@ TEST(Reserve, FailedAllocationLeavesTheValue) {
 }
 
 TEST(Copy, OfAValueWithoutAnArrayAllocatesNone) {
-  uhigh empty(0);
-  delete[] empty.digits;
-  empty.digits = nullptr;
-  empty.capacity = 0;
-  empty.length = 0;
+  const uhigh empty = test::without_array();
   const long before = test::array_allocations();
   const uhigh copy(empty);
   EXPECT_EQ(test::array_allocations(), before);
