@@ -134,9 +134,10 @@ class terminal final : public progress_display {
     const int width = static_cast<int>(text.size());
     // Blanks over what is left of a longer line before.
     if (width < line_width) out += std::string(static_cast<std::size_t>(line_width - width), ' ');
+    // Known to the interrupt handler before it can be on the screen.
+    if (width > line_width) line_width = width;
     ssize_t ignored = ::write(fd_, out.data(), out.size());
     static_cast<void>(ignored);
-    if (width > line_width) line_width = width;
   }
 
   void erase() {

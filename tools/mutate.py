@@ -93,7 +93,7 @@ MUTANTS = [
     ("app/dialogue.cpp", "for (std::int32_t i = 0; i < times; ++i)", "for (std::int32_t i = 0; i <= times; ++i)"),
     ("app/dialogue.cpp", "  return 1;\n}\n", "  return 0;\n}\n"),
     ("app/dialogue.cpp", "  if (out_) {\n    errno = 0;", "  if (true) {\n    errno = 0;"),
-    ("app/dialogue.cpp", "} else if (in_.bad() || (ended && source_.read_error())) {", "} else if (in_.bad()) {"),
+    ("app/dialogue.cpp", "} else if (in_.bad() || (ended && console_.read_error())) {", "} else if (in_.bad()) {"),
     ("app/clock.cpp", "duration_cast<std::chrono::milliseconds>", "duration_cast<std::chrono::microseconds>"),
 ]
 
