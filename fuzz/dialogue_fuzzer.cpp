@@ -68,7 +68,7 @@ bool asked(output_reader& out, std::string_view prompt) {
   }
 }
 
-bool stage(output_reader& out, std::string_view prompt, std::string_view label, bool power) {
+bool stage_output(output_reader& out, std::string_view prompt, std::string_view label, bool power) {
   if (!asked(out, prompt)) return false;
   if (!asked(out, "Number of iterations to do? \n")) return false;
   out.take(label);
@@ -109,8 +109,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       "The program compute factorials and raise 2\n"
       "to powers with total precision.\n\n");
   const bool complete =
-      stage(reader, "What number would you like a factorial for? \n", "Uhigh Elapsed: ", false) &&
-      stage(reader, "\n\nTo what power would you like two raised? \n", "Elapsed: ", true);
+      stage_output(reader, "What number would you like a factorial for? \n",
+                   "Uhigh Elapsed: ", false) &&
+      stage_output(reader, "\n\nTo what power would you like two raised? \n", "Elapsed: ", true);
   require(reader.done());
   if (complete) {
     require(status == 0 && err.str().empty());
