@@ -23,8 +23,9 @@ class dialogue {
   int run();
 
  private:
-  // Asks until the answer is an integer in 0..max; false when the input ends
-  // first. Every read, good or bad, is followed by a line end.
+  // Asks until the answer is an integer in 0..max; false, after its line on
+  // err, when the input ends or cannot be read first, or out cannot be
+  // written. Every read, good or bad, is followed by a line end.
   bool ask(const char* prompt, std::int32_t max, std::int32_t& answer);
 
   // Runs body count times between two clock readings, with progress shown

@@ -5,9 +5,11 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -15,6 +17,9 @@
 namespace {
 
 using clock_type = std::chrono::steady_clock;
+
+// Seconds of recent progress the time left is reckoned from.
+constexpr double window = 3;
 
 // What the interrupt handler needs, readable from a signal handler.
 volatile sig_atomic_t line_fd = -1;
@@ -99,33 +104,40 @@ class terminal final : public progress_display {
     const cost_model model(what, operand);  // O(n) for n!, off the timed thread
     const std::string name =
         what == stage::factorial ? std::to_string(operand) + "!" : "2^" + std::to_string(operand);
+    // (seconds, computations done) of the draws of the last few seconds.
+    std::deque<std::pair<double, double>> recent;
     if (wait(std::chrono::milliseconds(500))) {
       do {
-        show(line(name, model, repetitions, result, counters,
-                  std::chrono::duration<double>(clock_type::now() - start).count()));
+        const double now = std::chrono::duration<double>(clock_type::now() - start).count();
+        const std::int64_t finished = counters.repetitions_done.load(std::memory_order_relaxed);
+        const double share = model.share(counters.step.load(std::memory_order_relaxed));
+        // Computations done, the current one counted by its share; all of
+        // them cost the same.
+        const double done =
+            std::min(static_cast<double>(repetitions), static_cast<double>(finished) + share);
+        recent.emplace_back(now, done);
+        while (recent.size() > 2 && now - recent.front().first > window)
+          recent.pop_front();
+        // The time left at the pace of the last few seconds, or of the whole
+        // run until it has lasted that long: the model leaves out the
+        // caches, whose misses make a long run's late steps slower still.
+        const auto [then, done_then] = now > window ? recent.front() : std::pair{0.0, 0.0};
+        const double pace = (done - done_then) / (now - then);
+        show(line(name, repetitions, result, finished, share,
+                  pace > 0 ? (static_cast<double>(repetitions) - done) / pace : -1));
       } while (wait(std::chrono::milliseconds(250)));
     }
     erase();
   }
 
-  static std::string line(const std::string& name, const cost_model& model,
-                          std::int64_t repetitions, bool result, const progress_counters& c,
-                          double elapsed) {
-    const std::int64_t finished = c.repetitions_done.load(std::memory_order_relaxed);
-    const double share = model.share(c.step.load(std::memory_order_relaxed));
-    // Computations done, the current one counted by its share; all of them
-    // cost the same, so the time left scales with what is left.
-    const double done =
-        std::min(static_cast<double>(repetitions), static_cast<double>(finished) + share);
+  static std::string line(const std::string& name, std::int64_t repetitions, bool result,
+                          std::int64_t finished, double share, double seconds_left) {
     std::string text = name + "  ";
     text += result ? std::string("result")
                    : std::to_string(std::min(finished + 1, repetitions)) + "/" +
                          std::to_string(repetitions);
     text += "  " + std::to_string(static_cast<int>(share * 100)) + "%";
-    if (done > 0.001) {
-      text += "  " + duration_text(elapsed * (static_cast<double>(repetitions) - done) / done) +
-              " left";
-    }
+    if (seconds_left >= 0) text += "  " + duration_text(seconds_left) + " left";
     return text;
   }
 
