@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "bignum/uhigh_export.h"
+
 namespace kernels {
 
 using digit = std::int8_t;
@@ -49,7 +51,7 @@ struct table {
 
 // The plain per-digit loops, every step split with split_decimal: slow, and
 // the yardstick that every other form is tested against.
-extern const table reference;
+extern UHIGH_EXPORT const table reference;
 
 // What the selection needs to know of a CPU. Only the x86-64 forms depend on
 // it; AArch64 always has Advanced SIMD, and other targets have no SIMD form.
@@ -60,26 +62,26 @@ struct cpu_features {
 };
 
 // The features of the CPU this process runs on.
-cpu_features this_cpu();
+UHIGH_EXPORT cpu_features this_cpu();
 
 // Every form this build has that a CPU with these features runs, reference
 // first and fastest last. The one place that decides which form may run.
-std::vector<const table*> forms_for(const cpu_features& cpu);
+UHIGH_EXPORT std::vector<const table*> forms_for(const cpu_features& cpu);
 
 // The form uhigh calls. Starts as forms_for(this_cpu()).back(), the fastest.
-const table& active();
+UHIGH_EXPORT const table& active();
 
 // forms_for(this_cpu()).
-std::vector<const table*> available();
+UHIGH_EXPORT std::vector<const table*> available();
 
 // Makes the form of that name active, for tests and benchmarks; false (and
 // nothing changes) when there is no such form or the CPU cannot run it.
 // Not for use while another thread is doing arithmetic.
-bool select(std::string_view name);
+UHIGH_EXPORT bool select(std::string_view name);
 
 // Makes any table active, one of available() or a wrapper around one (a
 // form that counts or records calls, say): for tests and benchmarks, with
 // the same caution as select. The table must outlive its use.
-void install(const table& form);
+UHIGH_EXPORT void install(const table& form);
 
 }  // namespace kernels

@@ -28,8 +28,9 @@
 #include <iosfwd>
 
 #include "bignum/split_decimal.h"
+#include "bignum/uhigh_export.h"
 
-class uhigh {
+class UHIGH_EXPORT uhigh {
  public:
   static constexpr std::uint32_t max_digits = 4'294'967'295u;
   static constexpr std::uint32_t min_growth = 10;
@@ -97,12 +98,12 @@ class uhigh {
 // otherwise the first differing digit's difference, from the top). Orders by
 // length first, which is right for values without leading zeros.
 // O(1) when the lengths differ, else O(length).
-std::int8_t compare(const uhigh& left, const uhigh& right);
+UHIGH_EXPORT std::int8_t compare(const uhigh& left, const uhigh& right);
 
 // compare(left, right) > 0.
-bool operator>(const uhigh& left, const uhigh& right);
+UHIGH_EXPORT bool operator>(const uhigh& left, const uhigh& right);
 
 // Writes the decimal digits, most significant first, with no sign, padding of
 // its own or line end, as one formatted insertion of a character string.
 // A value of length 0 prints "0". O(length).
-std::ostream& operator<<(std::ostream& out, const uhigh& value);
+UHIGH_EXPORT std::ostream& operator<<(std::ostream& out, const uhigh& value);

@@ -1,15 +1,28 @@
 # What `cmake --install` puts where, the CMake package `uhigh`, the
-# pkg-config file and the Debian package (cpack -G DEB).
+# pkg-config file and the Debian packages (cpack -G DEB): uhigh-bench, the
+# program and its manual page, and libuhigh-dev, the class's headers,
+# library, CMake package and pkg-config file.
 include(CMakePackageConfigHelpers)
 
 set(uhigh_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/uhigh)
 
-install(TARGETS uhigh-bench RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES man/uhigh-bench.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(TARGET uhigh-bench AND UHIGH_BUILD_PROGRAM)
+  install(TARGETS uhigh-bench RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
+  install(FILES man/uhigh-bench.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
+  install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/uhigh-bench
+          COMPONENT program)
+endif()
+
 install(FILES bignum/uhigh.h bignum/split_decimal.h bignum/kernels.h
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/bignum)
-install(TARGETS bignum EXPORT uhighTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(EXPORT uhighTargets NAMESPACE uhigh:: DESTINATION ${uhigh_cmake_dir})
+              ${PROJECT_BINARY_DIR}/include/bignum/uhigh_export.h
+        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/bignum COMPONENT dev)
+install(TARGETS bignum EXPORT uhighTargets
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev NAMELINK_COMPONENT dev
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT dev)
+install(EXPORT uhighTargets NAMESPACE uhigh:: DESTINATION ${uhigh_cmake_dir} COMPONENT dev)
+install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libuhigh-dev
+        COMPONENT dev)
 
 configure_package_config_file(packaging/uhighConfig.cmake.in
                               ${PROJECT_BINARY_DIR}/uhighConfig.cmake
@@ -17,35 +30,56 @@ configure_package_config_file(packaging/uhighConfig.cmake.in
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/uhighConfigVersion.cmake
                                  COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/uhighConfig.cmake ${PROJECT_BINARY_DIR}/uhighConfigVersion.cmake
-        DESTINATION ${uhigh_cmake_dir})
+        DESTINATION ${uhigh_cmake_dir} COMPONENT dev)
 
 # The .pc file finds its prefix from its own place, so it is right for any
-# --prefix given at install time.
-file(RELATIVE_PATH uhigh_pc_to_prefix
-     /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+# --prefix given at install time. A static library's users define what its
+# export header expects of them.
+file(RELATIVE_PATH uhigh_pc_to_prefix /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+if(BUILD_SHARED_LIBS)
+  set(uhigh_pc_cflags "")
+else()
+  set(uhigh_pc_cflags " -DUHIGH_STATIC_DEFINE")
+endif()
 configure_file(packaging/uhigh.pc.in ${PROJECT_BINARY_DIR}/uhigh.pc @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/uhigh.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+install(FILES ${PROJECT_BINARY_DIR}/uhigh.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+        COMPONENT dev)
 
-# Debian package: uhigh-bench_1.0.0_<arch>.deb, dependencies from the shared
-# libraries the program links.
-install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/uhigh-bench)
+# Debian packages, one per component, named as Debian names them.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME uhigh-bench)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "uhigh-bench developers <uhigh-bench@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "exact factorials and powers of two, timed")
-set(CPACK_PACKAGE_DESCRIPTION
-    "uhigh-bench is an interactive console benchmark of uhigh, an
+# Each package's description below begins with its own synopsis line.
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL program dev)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME uhigh-bench)
+set(CPACK_DEBIAN_PROGRAM_PACKAGE_SECTION math)
+set(CPACK_DEBIAN_PROGRAM_DESCRIPTION
+    "exact factorials and powers of two, timed
+uhigh-bench is an interactive console benchmark of uhigh, an
 arbitrary-precision unsigned decimal integer class that keeps one digit
 per byte. It asks for n and a repetition count, times that many
 computations of n!, prints the seconds and n! in full, and then does the
-same for 2^p computed by doubling.
+same for 2^p computed by doubling.")
 
-The package also holds the class as a static library with its headers,
-its CMake package (uhigh) and its pkg-config file.")
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION math)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_DEV_PACKAGE_NAME libuhigh-dev)
+set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_DEV_PACKAGE_MULTIARCH same)
+set(CPACK_DEBIAN_DEV_DESCRIPTION
+    "decimal arbitrary-precision unsigned integers (development files)
+uhigh is a C++17 class for arbitrary-precision unsigned integers kept as
+decimal digits, one per byte, so that printing needs no conversion of
+base. Its digit loops run on SSE2, AVX2, AVX-512 or NEON where the CPU
+has them.
+.
+This package holds the headers, the static library, the CMake package
+(find_package(uhigh)) and the pkg-config file (uhigh).")
+
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/debian-layout.cmake)
 include(CPack)
