@@ -124,13 +124,15 @@ program_deb=$(ls "$build"/uhigh-bench_1.0.0_*.deb)
 dev_deb=$(ls "$build"/libuhigh-dev_1.0.0_*.deb)
 echo "built $(basename "$program_deb") (depends: $(dpkg-deb -f "$program_deb" Depends))" \
   "and $(basename "$dev_deb")"
-dpkg-deb -c "$program_deb" | grep -q 'include/' && fail "uhigh-bench holds headers"
+program_files=$(dpkg-deb -c "$program_deb")
+dev_files=$(dpkg-deb -c "$dev_deb")
+grep -q 'include/' <<<"$program_files" && fail "uhigh-bench holds headers"
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)
 for f in include/bignum/uhigh.h "lib/$multiarch/libuhigh.a" "lib/$multiarch/pkgconfig/uhigh.pc" \
          "lib/$multiarch/cmake/uhigh/uhighConfig.cmake" share/doc/libuhigh-dev/copyright; do
-  dpkg-deb -c "$dev_deb" | grep -q "\./usr/$f\$" || fail "libuhigh-dev lacks /usr/$f"
+  grep -q "\./usr/$f\$" <<<"$dev_files" || fail "libuhigh-dev lacks /usr/$f"
 done
-dpkg-deb -c "$dev_deb" | grep -q 'bin/' && fail "libuhigh-dev holds a program"
+grep -q 'bin/' <<<"$dev_files" && fail "libuhigh-dev holds a program"
 dpkg-deb -x "$program_deb" "$work/deb"
 python3 tests/end_to_end.py "$work/deb/usr/bin/uhigh-bench"
 if command -v lintian >/dev/null; then
