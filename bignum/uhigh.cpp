@@ -23,8 +23,10 @@ std::int8_t* copy_digits(const std::int8_t* source, std::uint32_t length, std::u
 
 }  // namespace
 
+void uhigh::throw_negative() { throw std::invalid_argument("uhigh: negative value"); }
+
 uhigh::uhigh(int value) : capacity(0), length(0), digits(nullptr) {
-  if (value < 0) throw std::invalid_argument("uhigh: negative value");
+  if (value < 0) throw_negative();
   // Room for the longest int text, sign included.
   char text[12];
   const auto end = std::to_chars(text, text + sizeof text, value).ptr;
@@ -35,6 +37,36 @@ uhigh::uhigh(int value) : capacity(0), length(0), digits(nullptr) {
   for (std::uint32_t i = count; i >= 1; --i) {
     digits[i - 1] = decimal_low(split_decimal(static_cast<std::int8_t>(text[count - i] - '0')));
   }
+}
+
+void uhigh::assign_magnitude(unsigned long long magnitude) {
+  // 20 digits hold the largest unsigned long long.
+  std::int8_t low_first[20];
+  std::uint32_t count = 0;
+  do {
+    low_first[count++] = static_cast<std::int8_t>(magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  reserve(count);
+  storage::copy(digits, low_first, count);
+  length = count;
+}
+
+uhigh::uhigh(std::string_view decimal) : capacity(0), length(0), digits(nullptr) {
+  if (decimal.empty()) throw std::invalid_argument("uhigh: empty text, expected decimal digits");
+  for (std::size_t i = 0; i < decimal.size(); ++i) {
+    if (decimal[i] < '0' || decimal[i] > '9') {
+      throw std::invalid_argument("uhigh: not a decimal digit at position " + std::to_string(i));
+    }
+  }
+  // Leading zeros are dropped, but zero keeps its one digit.
+  const std::size_t first = std::min(decimal.find_first_not_of('0'), decimal.size() - 1);
+  const std::size_t count = decimal.size() - first;
+  reserve_wide(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    digits[i] = static_cast<std::int8_t>(decimal[decimal.size() - 1 - i] - '0');
+  }
+  length = static_cast<std::uint32_t>(count);
 }
 
 uhigh::uhigh(const uhigh& source)
@@ -49,6 +81,25 @@ uhigh& uhigh::operator=(const uhigh& source) {
   digits = fresh;
   capacity = source.capacity;
   length = source.length;
+  return *this;
+}
+
+uhigh::uhigh(uhigh&& source) noexcept
+    : capacity(source.capacity), length(source.length), digits(source.digits) {
+  source.capacity = 0;
+  source.length = 0;
+  source.digits = nullptr;
+}
+
+uhigh& uhigh::operator=(uhigh&& source) noexcept {
+  if (this == &source) return *this;
+  storage::release(digits);
+  capacity = source.capacity;
+  length = source.length;
+  digits = source.digits;
+  source.capacity = 0;
+  source.length = 0;
+  source.digits = nullptr;
   return *this;
 }
 

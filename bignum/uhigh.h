@@ -3,11 +3,11 @@
 //
 // Invariants (every operation keeps them; the digit kernels rely on them):
 //  - length <= capacity <= 4,294,967,295 (max_digits).
-//  - digits is null exactly when capacity is 0; every live value has an array.
-//  - digits[0 .. length-1] hold values 0..9, units first. A value has no
-//    leading zero digit (digits[length-1] != 0) and zero is the single digit
-//    0, except after multiplication with a zero operand, which leaves a run
-//    of zero digits (see operator*=).
+//  - digits is null exactly when capacity is 0; every live value has an
+//    array (only a moved-from object has none, with length 0).
+//  - digits[0 .. length-1] hold values 0..9, units first. Every value that
+//    an operation hands back has no leading zero digit (digits[length-1] !=
+//    0), and zero is the single digit 0.
 //  - digits[length .. capacity-1] (the spare room) is all 0 in every newly
 //    allocated, grown or copied array: arrays are zero-filled on allocation
 //    and only the first length digits are ever carried into a new one.
@@ -15,10 +15,14 @@
 //  - Growth goes through reserve(): at least 10 digits at a time, so a value
 //    that grows a digit at a time reallocates once every ten digits.
 //
-// Errors: a negative integer is refused with std::invalid_argument; a result
-// or request of more than max_digits digits throws std::length_error before
-// the object changes; allocation failure throws std::bad_alloc, and an
-// operation that fails that way leaves its object's value as it was.
+// Errors, each thrown before the object changes: a negative integer (as a
+// value or a factor) throws std::invalid_argument, and so does text that is
+// not a decimal number; subtracting a larger value throws std::domain_error;
+// a result or request of more than max_digits digits throws
+// std::length_error; allocation failure throws std::bad_alloc.
+//
+// The fields are public so that tests and benchmarks can see the layout;
+// code that writes them must keep the invariants.
 //
 // Not thread-safe on one object; distinct objects may be used from distinct
 // threads (no operation keeps state outside its operands).
@@ -26,6 +30,9 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <string>
+#include <string_view>
+#include <type_traits>
 
 #include "bignum/split_decimal.h"
 #include "bignum/uhigh_export.h"
@@ -43,14 +50,46 @@ class UHIGH_EXPORT uhigh {
   // array of capacity 10. O(1).
   uhigh(int value);
 
+  // The exact value of any other integer type (long long, unsigned long
+  // long, ...; a negative value throws std::invalid_argument), in an array
+  // of capacity max(10, its digit count). O(1).
+  template <class Integer,
+            std::enable_if_t<std::is_integral_v<Integer> && !std::is_same_v<Integer, int>, int> = 0>
+  uhigh(Integer value) : capacity(0), length(0), digits(nullptr) {
+    if constexpr (std::is_signed_v<Integer>) {
+      if (value < 0) throw_negative();
+    }
+    assign_magnitude(static_cast<unsigned long long>(value));
+  }
+
+  // Floating-point values have no exact integer meaning here: use an
+  // integer type, or text.
+  template <class Float, std::enable_if_t<std::is_floating_point_v<Float>, int> = 0>
+  uhigh(Float) = delete;
+
+  // The value of decimal text: one or more ASCII digits, leading zeros
+  // allowed (and stripped). Anything else, the empty text included, throws
+  // std::invalid_argument naming the offending position (0-based). Capacity
+  // max(10, significant digits). O(text length).
+  explicit uhigh(std::string_view decimal);
+
   // A deep copy with the source's capacity; spare room is zero. O(capacity).
   uhigh(const uhigh& source);
+
+  // Takes source's array without copying; source is left with none
+  // (capacity 0, length 0) and may then only be assigned to or destroyed.
+  // O(1), never throws.
+  uhigh(uhigh&& source) noexcept;
 
   // Becomes a deep copy of source (its capacity, length and digits). The new
   // array is allocated before the old one is released, so a failed
   // allocation leaves this object whole; self-assignment changes nothing.
   // O(source.capacity).
   uhigh& operator=(const uhigh& source);
+
+  // Releases this array and takes source's, leaving source as the move
+  // constructor does; self-move changes nothing. O(1), never throws.
+  uhigh& operator=(uhigh&& source) noexcept;
 
   ~uhigh();
 
@@ -62,28 +101,52 @@ class UHIGH_EXPORT uhigh {
 
   // this = this + other; other may be this object. Always reserves the
   // longer length plus one first, so capacity may grow even when no carry
-  // comes. Strips no leading zeros. O(max(length, other.length)).
+  // comes. O(max(length, other.length)).
   void operator+=(const uhigh& other);
 
-  // this = this - other. Requires other <= this in value and other.length <=
-  // length (result undefined otherwise); other may be this object. The
-  // result has no leading zeros; never allocates. O(length).
+  // this = this - other; other may be this object. other > this throws
+  // std::domain_error and changes nothing. Never allocates. O(length).
   void operator-=(const uhigh& other);
 
   // this = this * factor. 10 shifts the digits up one place; 0..9 is one
-  // pass over the digits; 11..255 multiplies by uhigh(factor). A factor of 0
-  // leaves length zero digits (no stripping). O(length).
+  // pass over the digits; 11..255 multiplies by uhigh(factor). O(length).
   void operator*=(std::uint8_t factor);
+
+  // this = this * factor for any other integer type: a factor in 0..255
+  // takes the path above, a larger one multiplies by uhigh(factor); a
+  // negative one throws std::invalid_argument and changes nothing.
+  // O(length * digits of factor).
+  template <class Integer,
+            std::enable_if_t<std::is_integral_v<Integer> && !std::is_same_v<Integer, std::uint8_t>,
+                             int> = 0>
+  void operator*=(Integer factor) {
+    if constexpr (std::is_signed_v<Integer>) {
+      if (factor < 0) throw_negative();
+    }
+    if (static_cast<unsigned long long>(factor) <= 255) {
+      *this *= static_cast<std::uint8_t>(factor);
+    } else {
+      *this *= uhigh(factor);
+    }
+  }
+
+  template <class Float, std::enable_if_t<std::is_floating_point_v<Float>, int> = 0>
+  void operator*=(Float) = delete;
 
   // this = this * other by long multiplication over other's digits, least
   // significant first: one partial product per multiplier digit (a zero digit
   // included), each a fresh copy of this, multiplied by the digit, shifted up
   // by its position and added into an accumulator that is finally assigned
-  // to this. other may be this object. With a zero operand the result is a
-  // run of zero digits. O(length * other.length + other.length^2).
+  // to this. other may be this object.
+  // O(length * other.length + other.length^2).
   void operator*=(const uhigh& other);
 
  private:
+  [[noreturn]] static void throw_negative();
+
+  // Sets the digits of magnitude into an object without an array.
+  void assign_magnitude(unsigned long long magnitude);
+
   // reserve() for a request formed in 64 bits: std::length_error past
   // max_digits, before anything changes.
   void reserve_wide(std::uint64_t n);
@@ -91,19 +154,52 @@ class UHIGH_EXPORT uhigh {
   // Moves the digits up by places positions and zero-fills the vacated low
   // ones: multiplication by 10^places.
   void shift_up(std::uint32_t places);
+
+  // operator*=(std::uint8_t) without the final normalising: a factor of 0
+  // leaves length zero digits, as a partial product of long multiplication
+  // must keep them.
+  void multiply_small(std::uint8_t factor);
+
+  // True for a zero in the form every operation hands back (or no value).
+  bool is_zero() const { return length <= 1 && (length == 0 || digits[0] == 0); }
 };
 
 // Three-way comparison: negative when left < right, 0 when equal, positive
 // when left > right; only the sign has meaning (+-1 when the lengths differ,
-// otherwise the first differing digit's difference, from the top). Orders by
-// length first, which is right for values without leading zeros.
+// otherwise the first differing digit's difference, from the top).
 // O(1) when the lengths differ, else O(length).
 UHIGH_EXPORT std::int8_t compare(const uhigh& left, const uhigh& right);
 
 // compare(left, right) > 0.
 UHIGH_EXPORT bool operator>(const uhigh& left, const uhigh& right);
 
+// The other relations, all consistent with compare.
+inline bool operator==(const uhigh& left, const uhigh& right) { return compare(left, right) == 0; }
+inline bool operator!=(const uhigh& left, const uhigh& right) { return compare(left, right) != 0; }
+inline bool operator<(const uhigh& left, const uhigh& right) { return compare(left, right) < 0; }
+inline bool operator<=(const uhigh& left, const uhigh& right) { return compare(left, right) <= 0; }
+inline bool operator>=(const uhigh& left, const uhigh& right) { return compare(left, right) >= 0; }
+
+// Sum, difference and product as new values, through the compound operators
+// (so with their costs and errors: left - right throws std::domain_error
+// when right > left).
+inline uhigh operator+(uhigh left, const uhigh& right) {
+  left += right;
+  return left;
+}
+inline uhigh operator-(uhigh left, const uhigh& right) {
+  left -= right;
+  return left;
+}
+inline uhigh operator*(uhigh left, const uhigh& right) {
+  left *= right;
+  return left;
+}
+
 // Writes the decimal digits, most significant first, with no sign, padding of
 // its own or line end, as one formatted insertion of a character string.
 // A value of length 0 prints "0". O(length).
 UHIGH_EXPORT std::ostream& operator<<(std::ostream& out, const uhigh& value);
+
+// The digits as operator<< writes them. O(length).
+UHIGH_EXPORT std::string to_string(const uhigh& value);

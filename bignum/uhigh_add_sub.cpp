@@ -2,6 +2,7 @@
 // by the active kernels; this file decides lengths, growth and where the
 // carry or borrow goes.
 #include <algorithm>
+#include <stdexcept>
 
 #include "bignum/kernels.h"
 #include "bignum/uhigh.h"
@@ -31,6 +32,10 @@ void uhigh::operator+=(const uhigh& other) {
 }
 
 void uhigh::operator-=(const uhigh& other) {
+  // Also what keeps the kernels inside the arrays: other <= this in value,
+  // both without leading zeros, means other.length <= length. O(1) unless
+  // the lengths are equal.
+  if (compare(other, *this) > 0) throw std::domain_error("uhigh: subtrahend larger than minuend");
   const std::uint32_t theirs = other.length;
   const kernels::table& k = kernels::active();
   const std::int8_t borrow = k.sub(digits, digits, other.digits, theirs, 0);

@@ -1,6 +1,7 @@
 // Decimal text output of uhigh values.
 #include <memory>
 #include <ostream>
+#include <string>
 
 #include "bignum/uhigh.h"
 
@@ -15,4 +16,13 @@ std::ostream& operator<<(std::ostream& out, const uhigh& value) {
   }
   text[count] = '\0';
   return out << text.get();
+}
+
+std::string to_string(const uhigh& value) {
+  if (value.length == 0) return "0";
+  std::string text(value.length, '0');
+  for (std::size_t i = 0; i < value.length; ++i) {
+    text[i] = static_cast<char>('0' + value.digits[value.length - 1 - i]);
+  }
+  return text;
 }

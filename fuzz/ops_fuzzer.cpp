@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "bignum/kernels.h"
@@ -36,20 +37,47 @@ std::string text_of(const uhigh& x) {
   return out.str();
 }
 
-bool normal(const uhigh& x) { return x.length == 1 || x.digits[x.length - 1] != 0; }
-
-// The invariants every operation keeps, and the value against GMP (leading
-// zeros of a zero run aside).
+// The invariants every operation keeps, zero as one digit included, and the
+// value against GMP.
 void check(const uhigh& x, const mpz_class& expected) {
   require(x.length >= 1 && x.length <= x.capacity && x.digits != nullptr);
+  require(x.length == 1 || x.digits[x.length - 1] != 0);
   for (std::uint32_t i = 0; i < x.length; ++i)
     require(x.digits[i] >= 0 && x.digits[i] <= 9);
   for (std::uint32_t i = x.length; i < x.capacity; ++i)
     require(x.digits[i] == 0);
-  std::string text = text_of(x);
-  const std::size_t first = text.find_first_not_of('0');
-  text = first == std::string::npos ? "0" : text.substr(first);
-  require(text == expected.get_str());
+  require(text_of(x) == expected.get_str() && to_string(x) == expected.get_str());
+}
+
+int sign(int v) { return (v > 0) - (v < 0); }
+
+// An integer of a width and signedness the input picks, as the text GMP
+// reads; calls use(value) with it in its own type.
+template <class Use>
+void with_integer(reader& in, Use use) {
+  std::uint64_t bits = 0;
+  for (int k = 0; k < 8; ++k)
+    bits = bits << 8 | in.byte();
+  switch (in.byte() % 6) {
+    case 0:
+      use(static_cast<std::int8_t>(bits));
+      break;
+    case 1:
+      use(static_cast<std::int16_t>(bits));
+      break;
+    case 2:
+      use(static_cast<int>(bits));
+      break;
+    case 3:
+      use(static_cast<unsigned>(bits));
+      break;
+    case 4:
+      use(static_cast<long long>(bits));
+      break;
+    default:
+      use(static_cast<unsigned long long>(bits));
+      break;
+  }
 }
 
 }  // namespace
@@ -62,63 +90,118 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   uhigh value[4] = {uhigh(0), uhigh(1), uhigh(9), uhigh(99)};
   mpz_class model[4] = {0, 1, 9, 99};
   for (int step = 0; step < 64 && !in.empty(); ++step) {
-    const int op = in.byte() % 8;
+    const int op = in.byte() % 12;
     uhigh& a = value[in.byte() % 4];
     mpz_class& ma = model[&a - value];
     const std::size_t bi = in.byte() % 4;
     const uhigh& b = value[bi];
     const mpz_class mb = model[bi];
-    const bool both_normal = normal(a) && normal(b);
     switch (op) {
-      case 0: {
-        std::uint32_t v = 0;
-        for (int k = 0; k < 4; ++k)
-          v = v << 8 | in.byte();
-        const int small = static_cast<int>(v & 0x7FFFFFFF);
-        a = uhigh(small);
-        ma = small;
+      case 0: {  // from an integer of any type; a negative one is refused
+        with_integer(in, [&](auto v) {
+          try {
+            a = uhigh(v);
+            require(v >= 0);
+            ma = mpz_class(std::to_string(v));
+          } catch (const std::invalid_argument&) {
+            require(v < 0);
+          }
+        });
         break;
       }
       case 1:
         if (std::max(a.length, b.length) >= most_digits) continue;
         a += b;
         ma += mb;
-        if (both_normal) require(normal(a));
         break;
-      case 2:
-        if (!both_normal || mb > ma || b.length > a.length) continue;
-        a -= b;
-        ma -= mb;
-        require(normal(a));
+      case 2:  // a larger subtrahend is refused and changes nothing
+        try {
+          a -= b;
+          require(mb <= ma);
+          ma -= mb;
+        } catch (const std::domain_error&) {
+          require(mb > ma);
+        }
         break;
       case 3: {
         const std::uint8_t factor = in.byte();
         if (a.length >= most_digits) continue;
-        const std::uint32_t before = a.length;
         a *= factor;
         ma *= factor;
-        if (factor == 0) require(a.length == before);  // a run of zeros, not stripped
-        if (both_normal && factor != 0 && ma != 0) require(normal(a));
         break;
       }
       case 4:
         if (a.length + b.length >= most_digits) continue;
         a *= b;
         ma *= mb;
-        if (both_normal && ma != 0) require(normal(a));
         break;
-      case 5:
-        if (both_normal) {
-          const int sign = compare(a, b);
-          require((sign > 0) - (sign < 0) == (cmp(ma, mb) > 0) - (cmp(ma, mb) < 0));
-          require((a > b) == (ma > mb));
-        }
+      case 5: {  // every relation against GMP
+        const int s = sign(cmp(ma, mb));
+        require(sign(compare(a, b)) == s && (a > b) == (s > 0) && (a < b) == (s < 0));
+        require((a == b) == (s == 0) && (a != b) == (s != 0));
+        require((a <= b) == (s <= 0) && (a >= b) == (s >= 0));
         break;
+      }
       case 6:
         a = b;
         ma = mb;
         require(a.capacity == b.capacity && a.length == b.length);
         break;
+      case 7: {  // a factor of any integer type; a negative one is refused
+        if (a.length >= most_digits) continue;
+        with_integer(in, [&](auto v) {
+          try {
+            a *= v;
+            require(v >= 0);
+            ma *= mpz_class(std::to_string(v));
+          } catch (const std::invalid_argument&) {
+            require(v < 0);
+          }
+        });
+        break;
+      }
+      case 8: {  // text: digits, or anything else the input holds
+        const std::size_t length = in.byte() % 40;
+        std::string text;
+        for (std::size_t k = 0; k < length && !in.empty(); ++k) {
+          const std::uint8_t c = in.byte();
+          text += c < 200 ? static_cast<char>('0' + c % 10) : static_cast<char>(c);
+        }
+        const bool digits_only =
+            !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+        try {
+          a = uhigh(std::string_view(text));
+          require(digits_only);
+          ma = mpz_class(text, 10);
+        } catch (const std::invalid_argument&) {
+          require(!digits_only);
+        }
+        break;
+      }
+      case 9:  // binary operators leave their operands alone
+        if (a.length + b.length >= most_digits) continue;
+        switch (in.byte() % 3) {
+          case 0:
+            a = a + b;
+            ma += mb;
+            break;
+          case 1:
+            a = b * a;
+            ma *= mb;
+            break;
+          default:
+            if (mb > ma) continue;
+            a = a - b;
+            ma -= mb;
+        }
+        if (&b != &a) check(b, mb);
+        break;
+      case 10: {  // moves
+        uhigh taken(std::move(a));
+        require(a.length == 0 && a.digits == nullptr);
+        a = std::move(taken);
+        break;
+      }
       default:
         if (a.length >= most_digits) continue;
         a += a;

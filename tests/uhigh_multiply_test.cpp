@@ -25,18 +25,23 @@ TEST(SmallFactor, DigitFactorsCarryIntoANewTopDigit) {
   EXPECT_EQ(text_of(one), "1234");
 }
 
-TEST(SmallFactor, TenShiftsAndZeroLeavesAZeroRun) {
+TEST(SmallFactor, TenShiftsAndAZeroProductIsOneDigit) {
   uhigh a(25);
   a *= 10;
   EXPECT_EQ(text_of(a), "250");
 
+  // A zero leaves as the single digit 0, so it still compares below 7 and
+  // adding to it gives no leading zeros.
   uhigh z(0);
   z *= 10;
-  EXPECT_EQ(digits_of(z), (std::vector<int>{0, 0}));
+  EXPECT_EQ(digits_of(z), (std::vector<int>{0}));
 
-  uhigh c(25);
+  uhigh c(12345);
   c *= 0;
-  EXPECT_EQ(digits_of(c), (std::vector<int>{0, 0}));
+  EXPECT_EQ(digits_of(c), (std::vector<int>{0}));
+  EXPECT_LT(compare(c, uhigh(7)), 0);
+  c += uhigh(1);
+  EXPECT_EQ(text_of(c), "1");
 }
 
 TEST(SmallFactor, AboveTenGoesThroughLongMultiplication) {
@@ -88,14 +93,18 @@ TEST(ByUhigh, EveryMultiplierDigitCostsAPartialProduct) {
   EXPECT_EQ(text_of(a), "250");
 }
 
-TEST(ByUhigh, ZeroOperandsLeaveZeroRuns) {
+TEST(ByUhigh, AZeroOperandGivesOneZeroDigit) {
   uhigh a(25);
   a *= uhigh(0);
-  EXPECT_EQ(digits_of(a), (std::vector<int>{0, 0}));
+  EXPECT_EQ(digits_of(a), (std::vector<int>{0}));
 
+  // The hand-written parser's first step: 0 * 10 + d.
   uhigh z(0);
-  z *= uhigh(123);
-  EXPECT_EQ(digits_of(z), (std::vector<int>{0, 0, 0}));
+  z *= uhigh(98765);
+  EXPECT_EQ(digits_of(z), (std::vector<int>{0}));
+  z *= uhigh(10);
+  z += uhigh(4);
+  EXPECT_EQ(text_of(z), "4");
 }
 
 TEST(ByUhigh, FailedAllocationLeavesTheMultiplicand) {
