@@ -1,5 +1,6 @@
 #include "app/dialogue.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <istream>
@@ -76,9 +77,15 @@ bool dialogue::ask(const char* prompt, std::int32_t max, std::int32_t& answer) {
     const int read_errno = errno;
     const bool failed = !in_;
     const bool ended = in_.eof();
+    // A number is whole only where white space or the end follows it: 1e3,
+    // 5.5 and 5x are no numbers, and taking their first digits would time
+    // the wrong work and leave the rest to answer the next question.
+    const bool glued = !failed && !ended && !std::isspace(in_.peek());
     out_ << std::endl;
     if (!written()) return false;
-    if (!failed) {
+    if (glued) {
+      in_.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    } else if (!failed) {
       if (answer >= 0 && answer <= max) return true;
     } else if (in_.bad() || (ended && console_.read_error())) {
       fault("cannot read standard input", read_errno);
@@ -128,8 +135,11 @@ float dialogue::timed(stage what, std::int32_t number, std::int32_t count, Body 
     counters.repetitions_done.store(++finished, std::memory_order_relaxed);
   }
   const std::int32_t stop = clock_.now_ms();
-  // Formed exactly in 64 bits, then rounded once to the float that is shown.
-  return static_cast<float>(static_cast<double>(std::int64_t{stop} - start) * 0.001);
+  // The counter wraps modulo 2^32, so the difference is taken modulo 2^32:
+  // right across one wrap, for runs of up to 49.7 days. Rounded once to the
+  // float that is shown.
+  const std::uint32_t ms = static_cast<std::uint32_t>(stop) - static_cast<std::uint32_t>(start);
+  return static_cast<float>(static_cast<double>(ms) * 0.001);
 }
 
 void dialogue::report(const char* label, float seconds) {

@@ -31,10 +31,11 @@ struct console_hooks {
 // dialogue completed. Returns 1, after one line on err, when the input ended
 // or could not be read before it did, or when out could not be written (it
 // stops at the first failed prompt, report or result and computes nothing
-// more). A non-number or out-of-range answer drops the rest of its line and
-// is refused; a negative one is refused; each refused question is asked
-// again. Arithmetic errors (std::bad_alloc, std::length_error) pass through
-// to the caller.
+// more). A non-number, an out-of-range answer or a number glued to other
+// characters (1e3, 5.5, 5x) drops the rest of its line and is refused; a
+// negative one is refused; each refused question is asked again. Answers
+// separated by white space may be typed ahead. Arithmetic errors (std::bad_alloc,
+// std::length_error) pass through to the caller.
 int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
                  const dialogue_limits& limits = {}, const console_hooks& console = {});
 

@@ -3,16 +3,20 @@
 #if !defined(_WIN32)
 
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include "bignum/kernels.h"
 
 namespace {
 
@@ -23,24 +27,28 @@ constexpr double window = 3;
 
 // What the interrupt handler needs, readable from a signal handler.
 volatile sig_atomic_t line_fd = -1;
-volatile sig_atomic_t line_width = 0;  // characters showing; 0 when none
+volatile sig_atomic_t line_showing = 0;
 
-// Overwrites width characters with blanks and returns to the line's start,
-// with write(2) alone: safe in a signal handler.
-void blank(int fd, int width) {
-  static const char blanks[] =
-      "\r                                                                "
-      "                                                                \r";
-  const int most = static_cast<int>(sizeof blanks) - 3;
-  if (width > most) width = most;
-  if (width <= 0) return;
-  ssize_t ignored = ::write(fd, blanks, static_cast<std::size_t>(width) + 1);
-  ignored = ::write(fd, blanks + sizeof blanks - 2, 1);
+// Back to the start of the row and erase to its end (the terminal's EL):
+// the whole row goes, with anything typed onto it since the line was drawn.
+constexpr char erase_row[] = "\r\x1b[K";
+
+// With write(2) alone: safe in a signal handler.
+void erase_line(int fd) {
+  ssize_t ignored = ::write(fd, erase_row, sizeof erase_row - 1);
   static_cast<void>(ignored);
 }
 
+// The terminal's width now; read at every draw, so a resized window is
+// followed at the next one.
+int columns(int fd) {
+  winsize size{};
+  if (::ioctl(fd, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return 80;
+  return size.ws_col;
+}
+
 extern "C" void on_interrupt(int signal_number) {
-  if (line_width > 0) blank(line_fd, line_width);
+  if (line_showing != 0) erase_line(line_fd);
   // The handler was reset to the default on entry (SA_RESETHAND); the
   // signal raised again is delivered when this returns.
   raise(signal_number);
@@ -138,24 +146,30 @@ class terminal final : public progress_display {
                          std::to_string(repetitions);
     text += "  " + std::to_string(static_cast<int>(share * 100)) + "%";
     if (seconds_left >= 0) text += "  " + duration_text(seconds_left) + " left";
+    text += "  ";
+    text += kernels::active().name;
     return text;
   }
 
-  void show(const std::string& text) {
-    std::string out = "\r" + text;
-    const int width = static_cast<int>(text.size());
-    // Blanks over what is left of a longer line before.
-    if (width < line_width) out += std::string(static_cast<std::size_t>(line_width - width), ' ');
+  void show(std::string text) {
+    // Never as wide as the terminal: a full row would wrap on some
+    // terminals, and a wrapped row is out of reach of the next \r.
+    const auto room = static_cast<std::size_t>(std::max(columns(fd_) - 1, 1));
+    if (text.size() > room) text.resize(room);
+    // The cursor is left at the row's start: what the user types during
+    // the run is echoed onto this row, never wrapped below it, and the next
+    // draw or the erase clears it with the line.
+    const std::string out = "\r" + text + "\x1b[K\r";
     // Known to the interrupt handler before it can be on the screen.
-    if (width > line_width) line_width = width;
+    line_showing = 1;
     ssize_t ignored = ::write(fd_, out.data(), out.size());
     static_cast<void>(ignored);
   }
 
   void erase() {
-    const int width = line_width;
-    line_width = 0;
-    blank(fd_, width);
+    if (line_showing == 0) return;
+    line_showing = 0;
+    erase_line(fd_);
   }
 
   int fd_;
@@ -168,7 +182,9 @@ class terminal final : public progress_display {
 }  // namespace
 
 std::unique_ptr<progress_display> terminal_progress(int fd) {
-  if (!::isatty(fd)) return nullptr;
+  // A dumb terminal has no erase to end of line.
+  const char* term = std::getenv("TERM");
+  if (!::isatty(fd) || (term != nullptr && std::string(term) == "dumb")) return nullptr;
   return std::make_unique<terminal>(fd);
 }
 

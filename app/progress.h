@@ -32,9 +32,13 @@ class progress_display {
 };
 
 // A display drawn on the terminal behind fd from a thread of its own, or
-// null when fd is not a terminal. Nothing shows for a phase that ends within
-// about half a second; then the line is redrawn in place about four times a
-// second. While one exists, an interrupt (SIGINT) first erases a line that
-// is showing and then takes its default action, so the program still ends
-// by the signal. There is none on Windows.
+// null when fd is not a terminal (or TERM is "dumb"). Nothing shows for a
+// phase that ends within about half a second; then the line is redrawn in
+// place about four times a second, cut to one less than the terminal's
+// width (read at every draw) and naming the kernel form that runs, with the
+// cursor left at the row's start. Drawing and erasing clear the whole row
+// (erase to end of line), so text typed onto it during the run goes too.
+// While one exists, an interrupt (SIGINT) first erases a line that is
+// showing and then takes its default action, so the program still ends by
+// the signal. There is none on Windows.
 std::unique_ptr<progress_display> terminal_progress(int fd);

@@ -105,11 +105,33 @@ TEST(Dialogue, AnswersAreReadAsDecimalIntegers) {
 }
 
 TEST(Dialogue, TimesUseDefaultFloatFormatting) {
-  // 1234 ms; then the widest difference of two 32-bit readings, formed
-  // without wrapping and shown in exponent notation.
+  // 1234 ms; then the widest difference of two 32-bit readings (2^32 - 1
+  // ms), shown in exponent notation.
   const std::string out = run("1 1 1 1", {5, 1239, -2147483648, 2147483647}).out;
   EXPECT_NE(out.find("Uhigh Elapsed: 1.234 Sec\n"), std::string::npos);
   EXPECT_NE(out.find("\nElapsed: 4.29497e+06 Sec\n"), std::string::npos);
+}
+
+TEST(Dialogue, ElapsedTimeSurvivesTheCounterWrap) {
+  // 15 ms across the top of the signed range, 16 ms across 2^32.
+  const std::string out = run("1 1 1 1", {2147483643, -2147483638, -1, 15}).out;
+  EXPECT_NE(out.find("Uhigh Elapsed: 0.015 Sec\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("\nElapsed: 0.016 Sec\n"), std::string::npos) << out;
+}
+
+TEST(Dialogue, ANumberGluedToOtherCharactersIsRefusedWhole) {
+  // Refused where typed, the rest of the line (7 too) dropped; answers
+  // separated by blanks, +010, Windows line ends and a number at the very
+  // end of the input still count.
+  const outcome o = run("1e3 7\n5.5\n5x\n3 1\r\n+010\r\n2");
+  EXPECT_EQ(o.out, banner + n_prompt + refusal + n_prompt + refusal + n_prompt + refusal +
+                       n_prompt + count_prompt + factorial_report("0") + "3! = 6\n\n" + p_prompt +
+                       count_prompt + power_report("0") + "2^10 = 1024\n");
+  EXPECT_EQ(o.status, 0);
+  // At the p prompt too, so 1e6 never times 2^1.
+  EXPECT_EQ(run("0 0 1e6\n4 1 1").out, banner + n_prompt + count_prompt + factorial_report("0") +
+                                           "0! = 1\n\n" + p_prompt + refusal + p_prompt +
+                                           count_prompt + power_report("0") + "2^4 = 16\n");
 }
 
 TEST(Dialogue, CountSetsTheNumberOfTimedRepetitions) {

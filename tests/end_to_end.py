@@ -88,18 +88,24 @@ class EndToEnd(unittest.TestCase):
 
 
 
-def on_terminal(answers, interrupt_when=None):
-    """Runs the program with standard error on a pseudo-terminal: (what the
-    terminal received, standard output, exit status). With interrupt_when,
-    sends SIGINT once the terminal has received that text."""
+def on_terminal(answers, interrupt_when=None, columns=80, type_when=None, typed=""):
+    """Runs the program with standard input and error on a pseudo-terminal of
+    that many columns, the answers typed at the start: (what the terminal
+    received, standard output, exit status). With interrupt_when, sends
+    SIGINT once the terminal has received that text; with type_when, types
+    `typed` then, as a user typing ahead during a run would."""
+    import fcntl
     import pty
+    import struct
+    import termios
     master, slave = pty.openpty()
-    process = subprocess.Popen(COMMAND, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                               stderr=slave)
+    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
+    process = subprocess.Popen(COMMAND, stdin=slave, stdout=subprocess.PIPE, stderr=slave)
     os.close(slave)
+    os.write(master, answers.encode())
     out = []
-    feeder = threading.Thread(target=lambda: out.append(process.communicate(answers.encode())[0]))
-    feeder.start()
+    reader = threading.Thread(target=lambda: out.append(process.stdout.read()))
+    reader.start()
     seen = b""
     while True:
         try:
@@ -112,9 +118,44 @@ def on_terminal(answers, interrupt_when=None):
         if interrupt_when and interrupt_when.encode() in seen:
             process.send_signal(signal.SIGINT)
             interrupt_when = None
-    feeder.join(timeout=300)
+        if type_when and type_when.encode() in seen:
+            os.write(master, typed.encode())
+            type_when = None
+    reader.join(timeout=300)
+    process.wait(timeout=300)
     os.close(master)
     return seen.decode(), out[0].decode(), process.returncode
+
+
+def screen(received, columns):
+    """The rows a terminal of that width shows after receiving that text: \\r,
+    \\n, printable characters with wrapping at the right edge, and erase to
+    the end of the row (ESC [ K), which is all the program and the echo of
+    typed text send."""
+    rows, row, column = [[]], 0, 0
+    i = 0
+    while i < len(received):
+        c = received[i]
+        if received.startswith("\x1b[K", i):
+            del rows[row][column:]
+            i += 2  # and one more below
+        elif c == "\r":
+            column = 0
+        elif c == "\n":
+            row += 1
+        else:
+            if column == columns:  # wraps only when one more character comes
+                row, column = row + 1, 0
+            while len(rows) <= row:
+                rows.append([])
+            line = rows[row]
+            line.extend(" " * (column + 1 - len(line)))
+            line[column] = c
+            column += 1
+        while len(rows) <= row:
+            rows.append([])
+        i += 1
+    return ["".join(line).rstrip() for line in rows]
 
 
 def without_times(text):
@@ -125,32 +166,52 @@ def without_times(text):
 # machine that runs the program natively.
 @unittest.skipIf(len(COMMAND) > 1 or os.name != "posix", "native POSIX runs only")
 class ProgressLine(unittest.TestCase):
-    def test_shown_redrawn_and_erased_on_a_terminal_only(self):
-        # n! for an n whose two phases (the timed one and the printed result)
-        # take over a second in all on this build: long enough to be shown
-        # and redrawn. A standard error that is no terminal gets nothing.
+    def long_n(self):
+        """An n whose two phases (the timed one and the printed result) take
+        over 1.6 s in all on this build: long enough to be shown and
+        redrawn."""
         n = 10000
         while True:
             start = time.monotonic()
             plain = run(f"{n} 1 0 0\n")
             if time.monotonic() - start > 1.6:
-                break
+                return n, plain
             n *= 2
-        self.assertEqual(plain.stderr, "")
+
+    def test_shown_redrawn_and_erased_on_a_terminal_only(self):
+        n, plain = self.long_n()
+        self.assertEqual(plain.stderr, "")  # a standard error that is no terminal gets nothing
         seen, out, status = on_terminal(f"{n} 1 0 0\n")
         self.assertEqual(status, 0)
-        draws = re.findall(rf"\r({n}!  (?:1/1|result)  \d+%[^\r]*)", seen)
+        draws = re.findall(rf"\r({n}!  (?:1/1|result)  \d+%[^\r\x1b]*)\x1b\[K\r", seen)
         self.assertGreaterEqual(len(draws), 2, seen)
-        self.assertRegex(draws[0], r"left\s*$")
-        # Each phase ends with the line blanked out and the cursor home.
-        self.assertRegex(seen, r"\r +\r$")
+        # The time left, then the kernel form that runs.
+        self.assertRegex(draws[0], r"left  (reference|word|sse2|avx2|avx512|neon)$")
+        # Each phase ends with the row erased and the cursor home.
+        self.assertTrue(seen.endswith("\r\x1b[K"), seen[-40:])
         # Standard output is what it is without a terminal.
         self.assertEqual(without_times(out), without_times(plain.stdout))
+
+    def test_narrow_terminal_and_typing_during_a_run_leave_nothing(self):
+        n, _ = self.long_n()
+        columns = 20
+        seen, _, status = on_terminal(f"{n} 1 0 0\n", columns=columns,
+                                      type_when=f"{n}!  1/1", typed="300000 2")
+        self.assertEqual(status, 0)
+        draws = re.findall(r"\r([^\r\x1b]+)\x1b\[K\r", seen)
+        self.assertTrue(draws, seen)
+        self.assertTrue(all(len(d) < columns for d in draws), draws)  # never wraps
+        self.assertIn("300000 2", seen)  # the echo of what was typed arrived
+        # What the terminal shows at the end: the answers typed at the start,
+        # and nothing of the line or of what was typed onto its row.
+        rows = [row for row in screen(seen, columns) if row]
+        self.assertEqual(rows, [f"{n} 1 0 0"], seen)
 
     def test_interrupt_erases_the_line_and_ends_by_the_signal(self):
         seen, _, status = on_terminal("100000 1 0 0\n", interrupt_when="100000!  1/1")
         self.assertEqual(status, -signal.SIGINT)
-        self.assertRegex(seen, r"100000!  1/1.*\r +\r$")
+        self.assertRegex(seen, r"100000!  1/1.*\r\x1b\[K$")
+        self.assertEqual([row for row in screen(seen, 80) if row], ["100000 1 0 0"])
 
 
 if __name__ == "__main__":
