@@ -1,18 +1,24 @@
 """Measures both stages over a range of sizes, for the fastest kernel form,
-the word and reference forms, the floor of the prescribed work, GMP, CPython
-and bc running the same loops; writes every figure to a JSON file and draws
-a log-log plot of seconds per repetition.
+the word and reference forms, the floor of the prescribed work, and the
+peers running the same loops: GMP, CPython's int, Python's decimal (libmpdec,
+decimal like uhigh) and bc. Writes every figure to a JSON file and draws a
+log-log plot of seconds per repetition.
 
-Usage: python3 bench/compare.py BUILD_DIR [OUT_PREFIX]
+Usage: python3 bench/compare.py [--large] BUILD_DIR [OUT_PREFIX]
   BUILD_DIR: a Release build with the benchmarks (bench/stage_times,
-  bench/floor). OUT_PREFIX defaults to bench/results: bench/results.json
-  and bench/results.png.
+  bench/floor). OUT_PREFIX defaults to bench/results (bench/results.json
+  and .png), or bench/results-large with --large.
+  --large: the sizes past the caches (200000! and up, 2^3,000,000 and up),
+  with the fastest form, the floor and the peers that finish within a few
+  minutes a size; about an hour here. Not part of CI.
 
 Each figure is the fastest of enough repetitions to fill half a second (at
 least two for the fastest form and the floor; peers and slower forms run
 once past SLOW seconds), so that noise from other work on the machine
-inflates nothing. A series stops after its first size over SLOW seconds:
-the next would take several times as long. The whole run takes about five
+inflates nothing. A series stops after its first size over its limit: the
+next would take several times as long. Every series runs in fresh
+processes, one a size, and keeps the peak resident memory of its process
+(KiB), so the memory of a stage is its own. The normal run takes about six
 minutes here.
 """
 import json
@@ -24,13 +30,69 @@ import sys
 import time
 from pathlib import Path
 
-BUILD = Path(sys.argv[1])
-OUT = Path(sys.argv[2] if len(sys.argv) > 2 else Path(__file__).parent / "results")
-SLOW = 3.0
 SIZES = {
     "factorial": [1000, 2000, 5000, 10000, 20000, 50000, 100000],
     "power": [10000, 30000, 100000, 300000, 1000000],
 }
+LARGE_SIZES = {
+    "factorial": [100000, 200000, 300000],
+    "power": [1000000, 3000000, 10000000],
+}
+SLOW = 3.0         # a series stops after its first size slower than this
+LARGE_SLOW = 200.0  # ... and in a --large run, after this
+
+# One repetition of each stage in Python, timed in its own process: the
+# fastest of `reps`, then its seconds as JSON. DECIMAL_SETUP makes decimal
+# exact: every digit kept, no exponent limit in reach.
+PYTHON_LOOPS = {
+    "factorial": "f = one\nfor k in range(size, 0, -1):\n    f *= k\n",
+    "power": "x = one\nfor _ in range(size):\n    x += x\n",
+}
+DECIMAL_SETUP = ("import decimal\n"
+                 "decimal.setcontext(decimal.Context(prec=decimal.MAX_PREC, "
+                 "Emax=decimal.MAX_EMAX, Emin=decimal.MIN_EMIN))\n"
+                 "one = decimal.Decimal(1)\n")
+INT_SETUP = "one = 1\n"
+
+
+def python_program(setup, stage, size, reps):
+    body = "\n".join("    " + line for line in PYTHON_LOOPS[stage].splitlines())
+    return (f"import json, time\n{setup}size = {size}\nbest = None\n"
+            f"for _ in range({reps}):\n    start = time.perf_counter()\n{body}\n"
+            "    took = time.perf_counter() - start\n"
+            "    best = took if best is None else min(best, took)\n"
+            "    if took > 1: break\n"
+            "print(json.dumps({'seconds': best}))\n")
+
+
+def decimal_is_exact(setup=DECIMAL_SETUP):
+    """Whether the loops, set up as `setup` says, give the exact n! and 2^p
+    that int gives, at sizes whose results have thousands of digits (an
+    ordinary 28-digit decimal context rounds them). Checked in a fresh
+    process, as the timed runs are."""
+    check = (setup + "import math\nf = one\nfor k in range(1500, 0, -1):\n    f *= k\n"
+             "x = one\nfor _ in range(9000):\n    x += x\n"
+             "print(int(f) == math.factorial(1500) and int(x) == 2 ** 9000)\n")
+    result = subprocess.run([sys.executable, "-c", check], capture_output=True, text=True)
+    return result.returncode == 0 and result.stdout.strip() == "True"
+
+
+def spawn(args, stdin_text=None):
+    """Runs args in a fresh process, stdin_text on its standard input: (its
+    standard output as JSON, its peak resident memory in KiB, which wait4
+    reads as it reaps the child)."""
+    process = subprocess.Popen(args, stdin=subprocess.PIPE if stdin_text else None,
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    if stdin_text:
+        process.stdin.write(stdin_text)
+        process.stdin.close()
+    out = process.stdout.read()
+    process.stdout.close()
+    _, status, usage = os.wait4(process.pid, 0)
+    process.returncode = os.waitstatus_to_exitcode(status)
+    if process.returncode != 0:
+        raise subprocess.CalledProcessError(process.returncode, args)
+    return (json.loads(out) if out.strip() else {}), usage.ru_maxrss
 
 
 def reps_for(seconds):
@@ -39,75 +101,84 @@ def reps_for(seconds):
     return max(2, min(1000, int(0.5 / max(seconds, 1e-6))))
 
 
-def run_json(args):
-    out = subprocess.run(args, check=True, capture_output=True, text=True).stdout
-    return json.loads(out)
-
-
-def uhigh_series(form, stage):
+def series(sizes, measure, limit):
+    """measure(size) for each size, as points, stopping after the first
+    point slower than limit seconds."""
     points = []
-    for size in SIZES[stage]:
-        probe = run_json([BUILD / "bench/stage_times", form, stage, str(size), "1"])
-        seconds = probe["seconds"]
-        if seconds <= SLOW or form == "default":
-            reps = reps_for(seconds)
-            seconds = min(seconds, run_json([BUILD / "bench/stage_times", form, stage, str(size),
-                                             str(reps)])["seconds"])
-        points.append({"size": size, "seconds": seconds, "form": probe["form"]})
-        if seconds > SLOW:
+    for size in sizes:
+        point = {"size": size, **measure(size)}
+        points.append(point)
+        if point["seconds"] > limit:
             break
     return points
 
 
-def floor_series(stage, fastest):
-    points = []
-    for size, measured in zip(SIZES[stage], fastest):
-        reps = reps_for(measured["seconds"])
-        f = run_json([BUILD / "bench/floor", stage, str(size), str(reps)])
-        points.append({"size": size, "floor": f["floor"], "work": f["work"]})
-    return points
+def floor_ratios(stage_points, floor_points):
+    """Stage time over floor time, size by size, where both were measured."""
+    floors = {p["size"]: p["floor"] for p in floor_points}
+    return {p["size"]: p["seconds"] / floors[p["size"]] for p in stage_points
+            if p["size"] in floors}
 
 
-def timed(fn):
-    best = None
-    for _ in range(3):
-        start = time.perf_counter()
-        fn()
-        took = time.perf_counter() - start
-        best = took if best is None else min(best, took)
-        if took > 1:
-            break
-    return best
+def growth(points, work, a, b):
+    """(time ratio, work ratio, time ratio / work ratio) from size a to b."""
+    seconds = {p["size"]: p["seconds"] for p in points}
+    t = seconds[b] / seconds[a]
+    w = work[b] / work[a]
+    return t, w, t / w
 
 
-def python_loop(stage, size):
-    def factorial():
-        f = 1
-        for k in range(size, 0, -1):
-            f *= k
-
-    def power():
-        x = 1
-        for _ in range(size):
-            x += x
-    return timed(factorial if stage == "factorial" else power)
+def result_digits(stage, size):
+    """Digits of n! or 2^p, from logarithms."""
+    import math
+    if stage == "factorial":
+        return int(math.lgamma(size + 1) / math.log(10)) + 1
+    return int(size * math.log10(2)) + 1
 
 
-def bc_loop(stage, size):
-    program = (f"f=1; for(k={size};k>0;k--) f*=k\n" if stage == "factorial"
-               else f"x=1; for(i=0;i<{size};i++) x+=x\n")
-    return timed(lambda: subprocess.run(["bc", "-q"], input=program, text=True,
-                                        capture_output=True, check=True))
+class Bench:
+    def __init__(self, build, large):
+        self.build = Path(build)
+        self.large = large
+        self.sizes = LARGE_SIZES if large else SIZES
+        self.limit = LARGE_SLOW if large else SLOW
 
+    def stage_times(self, form, stage, size, reps):
+        return spawn([self.build / "bench/stage_times", form, stage, str(size), str(reps)])
 
-def peer_series(measure, stage):
-    points = []
-    for size in SIZES[stage]:
-        seconds = measure(stage, size)
-        points.append({"size": size, "seconds": seconds})
-        if seconds > SLOW:
-            break
-    return points
+    def uhigh(self, form, stage):
+        def measure(size):
+            probe, rss = self.stage_times(form, stage, size, 1)
+            seconds = probe["seconds"]
+            if seconds <= SLOW or (form == "default" and not self.large):
+                again, rss2 = self.stage_times(form, stage, size, reps_for(seconds))
+                seconds, rss = min(seconds, again["seconds"]), max(rss, rss2)
+            return {"seconds": seconds, "form": probe["form"], "peak_kib": rss}
+        return series(self.sizes[stage], measure, self.limit if form in ("default", "gmp")
+                      else SLOW)
+
+    def floor(self, stage, fastest):
+        points = []
+        for measured in fastest:
+            reps = 1 if measured["seconds"] > SLOW else reps_for(measured["seconds"])
+            f, _ = spawn([self.build / "bench/floor", stage, str(measured["size"]), str(reps)])
+            points.append({"size": measured["size"], "floor": f["floor"], "work": f["work"]})
+        return points
+
+    def python(self, setup, stage):
+        def measure(size):
+            out, rss = spawn([sys.executable, "-c", python_program(setup, stage, size, 3)])
+            return {"seconds": out["seconds"], "peak_kib": rss}
+        return series(self.sizes[stage], measure, self.limit)
+
+    def bc(self, stage):
+        def measure(size):
+            program = (f"f=1; for(k={size};k>0;k--) f*=k\n" if stage == "factorial"
+                       else f"x=1; for(i=0;i<{size};i++) x+=x\n")
+            start = time.perf_counter()
+            _, rss = spawn(["bc", "-q"], stdin_text=program)
+            return {"seconds": time.perf_counter() - start, "peak_kib": rss}
+        return series(self.sizes[stage], measure, SLOW)
 
 
 def machine():
@@ -126,8 +197,8 @@ def machine():
     }
 
 
-def compiler():
-    cache = (BUILD / "CMakeCache.txt").read_text()
+def compiler(build):
+    cache = (Path(build) / "CMakeCache.txt").read_text()
     value = lambda key: re.search(rf"^{key}:\w+=(.*)$", cache, re.M).group(1)
     cxx = value("CMAKE_CXX_COMPILER")
     kind = value("CMAKE_BUILD_TYPE")
@@ -140,42 +211,53 @@ def compiler():
     }
 
 
-def main():
+def main(argv):
+    large = "--large" in argv
+    argv = [a for a in argv if a != "--large"]
+    build = argv[0]
+    out = Path(argv[1] if len(argv) > 1 else
+               Path(__file__).parent / ("results-large" if large else "results"))
+    if not decimal_is_exact():
+        sys.exit("Python's decimal is not exact in the context set up for it")
+    bench = Bench(build, large)
     started = time.time()
     results = {"date": time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()),
-               "machine": machine(), "build": compiler(), "stages": {}}
-    for stage in SIZES:
-        fastest = uhigh_series("default", stage)
+               "machine": machine(), "build": compiler(build), "large": large,
+               "decimal_context": "prec=MAX_PREC, Emax=MAX_EMAX, Emin=MIN_EMIN (checked exact)",
+               "stages": {}}
+    for stage in bench.sizes:
+        fastest = bench.uhigh("default", stage)
         results["machine"]["kernel_form"] = fastest[0]["form"]
-        floors = floor_series(stage, fastest)
+        floors = bench.floor(stage, fastest)
         for point, floor in zip(fastest, floors):
             point.update(floor)
-        results["stages"][stage] = {
-            "sizes": SIZES[stage],
-            "uhigh_" + fastest[0]["form"]: fastest,
-            "uhigh_word": uhigh_series("word", stage),
-            "uhigh_reference": uhigh_series("reference", stage),
-            "floor": floors,
-            "gmp": uhigh_series("gmp", stage),
-            "cpython": peer_series(python_loop, stage),
-            "bc": peer_series(bc_loop, stage),
-        }
+        entry = {"sizes": bench.sizes[stage], "uhigh_" + fastest[0]["form"]: fastest}
+        if not large:
+            entry["uhigh_word"] = bench.uhigh("word", stage)
+            entry["uhigh_reference"] = bench.uhigh("reference", stage)
+        entry["floor"] = floors
+        entry["gmp"] = bench.uhigh("gmp", stage)
+        entry["cpython"] = bench.python(INT_SETUP, stage)
+        entry["decimal"] = bench.python(DECIMAL_SETUP, stage)
+        if not large:
+            entry["bc"] = bench.bc(stage)
+        results["stages"][stage] = entry
         print(f"{stage}: done after {time.time() - started:.0f} s", file=sys.stderr)
     results["seconds_to_measure"] = round(time.time() - started)
-    OUT.with_suffix(".json").write_text(json.dumps(results, indent=1) + "\n")
-    plot(results)
-    report(results)
+    out.with_suffix(".json").write_text(json.dumps(results, indent=1) + "\n")
+    plot(results, out)
+    print(report(results))
 
 
-def plot(results):
+def plot(results, out):
     import matplotlib
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
     fig, axes = plt.subplots(1, 2, figsize=(12, 5))
     names = {"floor": "floor (same work as memory moves)", "gmp": "GMP (mpz_class)",
-             "cpython": "CPython int", "bc": "bc"}
-    for ax, (stage, series) in zip(axes, results["stages"].items()):
-        for name, points in series.items():
+             "cpython": "CPython int", "decimal": "Python decimal (libmpdec)", "bc": "bc"}
+    for ax, (stage, entry) in zip(axes, results["stages"].items()):
+        for name, points in entry.items():
             if name == "sizes":
                 continue
             key = "floor" if name == "floor" else "seconds"
@@ -191,32 +273,41 @@ def plot(results):
     m = results["machine"]
     fig.suptitle(f"uhigh-bench on {m['cpu']}, {m['cores']} cores, {results['date']}", fontsize=10)
     fig.tight_layout()
-    fig.savefig(OUT.with_suffix(".png"), dpi=110)
+    fig.savefig(out.with_suffix(".png"), dpi=110)
+
+
+def label(stage, size):
+    return f"{size}!" if stage == "factorial" else f"2^{size}"
 
 
 def report(results):
-    """The floor and growth ratios, as Markdown."""
-    print("| stage | size | seconds | floor | stage / floor | work |")
-    print("| --- | --- | --- | --- | --- | --- |")
-    for stage, series in results["stages"].items():
-        form = "uhigh_" + results["machine"]["kernel_form"]
-        for p in series[form]:
-            label = f"{p['size']}!" if stage == "factorial" else f"2^{p['size']}"
-            print(f"| {stage} | {label} | {p['seconds']:.4f} | {p['floor']:.4f} | "
-                  f"{p['seconds'] / p['floor']:.2f} | {p['work']:.3g} |")
-    print()
-    print("| stage | from | to | time ratio | work ratio | time / work |")
-    print("| --- | --- | --- | --- | --- | --- |")
-    pairs = {"factorial": [(5000, 20000), (20000, 100000)],
-             "power": [(100000, 300000), (300000, 1000000)]}
-    for stage, steps in pairs.items():
-        form = "uhigh_" + results["machine"]["kernel_form"]
-        by_size = {p["size"]: p for p in results["stages"][stage][form]}
-        for a, b in steps:
-            t = by_size[b]["seconds"] / by_size[a]["seconds"]
-            w = by_size[b]["work"] / by_size[a]["work"]
-            print(f"| {stage} | {a} | {b} | {t:.1f} | {w:.1f} | {t / w:.2f} |")
+    """The tables of the README and docs/benchmarking.md, as Markdown."""
+    lines = ["| stage | size | seconds | floor | stage / floor | ÷ decimal | ÷ GMP | "
+             "peak memory | bytes per digit |",
+             "| --- | --- | --- | --- | --- | --- | --- | --- | --- |"]
+    form = "uhigh_" + results["machine"]["kernel_form"]
+    for stage, entry in results["stages"].items():
+        ratios = floor_ratios(entry[form], entry["floor"])
+        peers = {name: {p["size"]: p["seconds"] for p in entry[name]} for name in ("decimal", "gmp")}
+        for p in entry[form]:
+            vs = {name: (f"{p['seconds'] / peers[name][p['size']]:.2f}"
+                         if p["size"] in peers[name] else "-") for name in peers}
+            digits = result_digits(stage, p["size"])
+            lines.append(f"| {stage} | {label(stage, p['size'])} | {p['seconds']:.4f} | "
+                         f"{p['floor']:.4f} | {ratios[p['size']]:.2f} | {vs['decimal']} | "
+                         f"{vs['gmp']} | {p['peak_kib'] / 1024:.1f} MiB | "
+                         f"{p['peak_kib'] * 1024 / digits:.1f} |")
+    lines += ["", "| stage | from | to | time ratio | work ratio | time / work |",
+              "| --- | --- | --- | --- | --- | --- |"]
+    for stage, entry in results["stages"].items():
+        work = {p["size"]: p["work"] for p in entry["floor"]}
+        sizes = [p["size"] for p in entry[form]]
+        for a, b in zip(sizes, sizes[1:]):
+            t, w, r = growth(entry[form], work, a, b)
+            lines.append(f"| {stage} | {label(stage, a)} | {label(stage, b)} | {t:.1f} | {w:.1f} "
+                         f"| {r:.2f} |")
+    return "\n".join(lines)
 
 
 if __name__ == "__main__":
-    main()
+    main(sys.argv[1:])
