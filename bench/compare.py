@@ -39,6 +39,7 @@ LARGE_SIZES = {
     "power": [1000000, 3000000, 10000000],
 }
 SLOW = 3.0         # a series stops after its first size slower than this
+PEER_SLOW = 5.0    # ... a Python peer's, so that decimal reaches 2^1,000,000
 LARGE_SLOW = 200.0  # ... and in a --large run, after this
 
 # One repetition of each stage in Python, timed in its own process: the
@@ -62,7 +63,9 @@ def python_program(setup, stage, size, reps):
             "    took = time.perf_counter() - start\n"
             "    best = took if best is None else min(best, took)\n"
             "    if took > 1: break\n"
-            "print(json.dumps({'seconds': best}))\n")
+            "peak = next(int(l.split()[1]) for l in open('/proc/self/status') "
+            "if l.startswith('VmHWM:'))\n"
+            "print(json.dumps({'seconds': best, 'peak_kib': peak}))\n")
 
 
 def decimal_is_exact(setup=DECIMAL_SETUP):
@@ -79,20 +82,36 @@ def decimal_is_exact(setup=DECIMAL_SETUP):
 
 def spawn(args, stdin_text=None):
     """Runs args in a fresh process, stdin_text on its standard input: (its
-    standard output as JSON, its peak resident memory in KiB, which wait4
-    reads as it reaps the child)."""
-    process = subprocess.Popen(args, stdin=subprocess.PIPE if stdin_text else None,
-                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    if stdin_text:
-        process.stdin.write(stdin_text)
-        process.stdin.close()
-    out = process.stdout.read()
-    process.stdout.close()
-    _, status, usage = os.wait4(process.pid, 0)
-    process.returncode = os.waitstatus_to_exitcode(status)
+    standard output as JSON, its peak resident memory in KiB). The peak is
+    the process's VmHWM, read from /proc every few milliseconds while it
+    runs (it only grows); a program that reports its own VmHWM on exit
+    (stage_times, the Python loops) is taken at its word. The kernel's
+    maxrss from wait4 would not do: it keeps this Python's own figure across
+    fork and exec."""
+    process = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, text=True)
+    watched = [0]
+
+    def watch():
+        status = Path(f"/proc/{process.pid}/status")
+        while process.poll() is None:
+            try:
+                for line in status.read_text().splitlines():
+                    if line.startswith("VmHWM:"):
+                        watched[0] = max(watched[0], int(line.split()[1]))
+            except (OSError, ValueError):
+                pass
+            time.sleep(0.005)
+
+    import threading
+    watcher = threading.Thread(target=watch)
+    watcher.start()
+    out, _ = process.communicate(stdin_text)
+    watcher.join()
     if process.returncode != 0:
         raise subprocess.CalledProcessError(process.returncode, args)
-    return (json.loads(out) if out.strip() else {}), usage.ru_maxrss
+    result = json.loads(out) if out.strip() else {}
+    return result, result.get("peak_kib", watched[0])
 
 
 def reps_for(seconds):
@@ -128,6 +147,12 @@ def growth(points, work, a, b):
     return t, w, t / w
 
 
+def bytes_per_digit(point, stage):
+    """What a run took above its process's own baseline, per digit of the
+    result."""
+    return (point["peak_kib"] - point["baseline_kib"]) * 1024 / result_digits(stage, point["size"])
+
+
 def result_digits(stage, size):
     """Digits of n! or 2^p, from logarithms."""
     import math
@@ -147,13 +172,17 @@ class Bench:
         return spawn([self.build / "bench/stage_times", form, stage, str(size), str(reps)])
 
     def uhigh(self, form, stage):
+        # The process with nothing to compute, for what the stage itself takes.
+        _, baseline = self.stage_times(form, stage, 1, 1)
+
         def measure(size):
             probe, rss = self.stage_times(form, stage, size, 1)
             seconds = probe["seconds"]
             if seconds <= SLOW or (form == "default" and not self.large):
                 again, rss2 = self.stage_times(form, stage, size, reps_for(seconds))
                 seconds, rss = min(seconds, again["seconds"]), max(rss, rss2)
-            return {"seconds": seconds, "form": probe["form"], "peak_kib": rss}
+            return {"seconds": seconds, "form": probe["form"], "peak_kib": rss,
+                    "baseline_kib": baseline}
         return series(self.sizes[stage], measure, self.limit if form in ("default", "gmp")
                       else SLOW)
 
@@ -166,17 +195,19 @@ class Bench:
         return points
 
     def python(self, setup, stage):
+        _, baseline = spawn([sys.executable, "-c", python_program(setup, stage, 1, 1)])
+
         def measure(size):
             out, rss = spawn([sys.executable, "-c", python_program(setup, stage, size, 3)])
-            return {"seconds": out["seconds"], "peak_kib": rss}
-        return series(self.sizes[stage], measure, self.limit)
+            return {"seconds": out["seconds"], "peak_kib": rss, "baseline_kib": baseline}
+        return series(self.sizes[stage], measure, self.limit if self.large else PEER_SLOW)
 
     def bc(self, stage):
         def measure(size):
             program = (f"f=1; for(k={size};k>0;k--) f*=k\n" if stage == "factorial"
                        else f"x=1; for(i=0;i<{size};i++) x+=x\n")
             start = time.perf_counter()
-            _, rss = spawn(["bc", "-q"], stdin_text=program)
+            _, rss = spawn(["bc", "-q"], stdin_text=program)  # its peak as watched
             return {"seconds": time.perf_counter() - start, "peak_kib": rss}
         return series(self.sizes[stage], measure, SLOW)
 
@@ -283,20 +314,22 @@ def label(stage, size):
 def report(results):
     """The tables of the README and docs/benchmarking.md, as Markdown."""
     lines = ["| stage | size | seconds | floor | stage / floor | ÷ decimal | ÷ GMP | "
-             "peak memory | bytes per digit |",
-             "| --- | --- | --- | --- | --- | --- | --- | --- | --- |"]
+             "peak memory | bytes per digit | decimal's bytes per digit |",
+             "| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |"]
     form = "uhigh_" + results["machine"]["kernel_form"]
     for stage, entry in results["stages"].items():
         ratios = floor_ratios(entry[form], entry["floor"])
         peers = {name: {p["size"]: p["seconds"] for p in entry[name]} for name in ("decimal", "gmp")}
+        decimal_memory = {p["size"]: bytes_per_digit(p, stage) for p in entry["decimal"]}
         for p in entry[form]:
             vs = {name: (f"{p['seconds'] / peers[name][p['size']]:.2f}"
                          if p["size"] in peers[name] else "-") for name in peers}
-            digits = result_digits(stage, p["size"])
+            dm = decimal_memory.get(p["size"])
             lines.append(f"| {stage} | {label(stage, p['size'])} | {p['seconds']:.4f} | "
                          f"{p['floor']:.4f} | {ratios[p['size']]:.2f} | {vs['decimal']} | "
                          f"{vs['gmp']} | {p['peak_kib'] / 1024:.1f} MiB | "
-                         f"{p['peak_kib'] * 1024 / digits:.1f} |")
+                         f"{bytes_per_digit(p, stage):.2f} | "
+                         + (f"{dm:.2f} |" if dm is not None else "- |"))
     lines += ["", "| stage | from | to | time ratio | work ratio | time / work |",
               "| --- | --- | --- | --- | --- | --- |"]
     for stage, entry in results["stages"].items():

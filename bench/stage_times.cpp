@@ -6,7 +6,8 @@
 // Usage: stage_times FORM STAGE SIZE REPS
 //   FORM: a kernel form (reference, word, avx512, ...), "default" for the
 //   one the program would choose, or "gmp"; STAGE: factorial or power.
-// Prints one JSON object with the fastest of REPS repetitions, in seconds.
+// Prints one JSON object with the fastest of REPS repetitions, in seconds,
+// and the process's peak resident memory (peak_kib).
 #include <gmpxx.h>
 
 #include <cstdio>
@@ -19,6 +20,25 @@
 #include "stage_work.h"
 
 using bench::fastest;
+
+namespace {
+
+// This process's peak resident memory, in KiB: VmHWM, which belongs to the
+// process's own address space. (getrusage's maxrss would not do: it keeps
+// the parent's figure across fork and exec.) -1 where there is no /proc.
+long peak_kib() {
+  std::FILE* status = std::fopen("/proc/self/status", "r");
+  if (status == nullptr) return -1;
+  char line[256];
+  long kib = -1;
+  while (std::fgets(line, sizeof line, status) != nullptr) {
+    if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+  }
+  std::fclose(status);
+  return kib;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 5) {
@@ -49,7 +69,9 @@ int main(int argc, char** argv) {
     }
     seconds = fastest(reps, [&] { bench::run_stage(factorial_stage, size); });
   }
-  std::printf("{\"form\": \"%s\", \"stage\": \"%s\", \"size\": %d, \"seconds\": %.6f}\n",
-              form == "default" ? std::string(kernels::active().name).c_str() : form.c_str(),
-              argv[2], size, seconds);
+  std::printf(
+      "{\"form\": \"%s\", \"stage\": \"%s\", \"size\": %d, \"seconds\": %.6f, "
+      "\"peak_kib\": %ld}\n",
+      form == "default" ? std::string(kernels::active().name).c_str() : form.c_str(), argv[2], size,
+      seconds, peak_kib());
 }

@@ -53,12 +53,14 @@ struct table {
 // the yardstick that every other form is tested against.
 extern UHIGH_EXPORT const table reference;
 
-// What the selection needs to know of a CPU. Only the x86-64 forms depend on
-// it; AArch64 always has Advanced SIMD, and other targets have no SIMD form.
+// What the selection needs to know of a CPU. The x86-64 forms depend on
+// the AVX flags, the 32-bit ARM one on neon; AArch64 always has Advanced
+// SIMD, and other targets have no SIMD form.
 struct cpu_features {
   bool avx2 = false;
   bool avx512f = false;
   bool avx512bw = false;  // the byte operations of the AVX-512 form
+  bool neon = false;      // Advanced SIMD (optional on ARMv7, always on AArch64)
 };
 
 // The features of the CPU this process runs on.

@@ -29,6 +29,12 @@ if(UHIGH_NEON)
   target_sources(uhigh_kernels PRIVATE bignum/kernels/neon.cpp)
   target_compile_definitions(uhigh_kernels PRIVATE UHIGH_NEON=1)
 endif()
+if(UHIGH_NEON32)
+  # Only this file may use NEON: the rest must run on an ARMv7 without it.
+  target_sources(uhigh_kernels PRIVATE bignum/kernels/neon_armv7.cpp)
+  set_source_files_properties(bignum/kernels/neon_armv7.cpp PROPERTIES COMPILE_OPTIONS "-mfpu=neon")
+  target_compile_definitions(uhigh_kernels PRIVATE UHIGH_NEON32=1)
+endif()
 
 set(bignum_class_sources bignum/uhigh.cpp bignum/uhigh_add_sub.cpp bignum/uhigh_compare.cpp
                          bignum/uhigh_multiply.cpp bignum/uhigh_output.cpp)

@@ -179,27 +179,31 @@ TEST(KernelSelection, StartsOnTheFastestFormTheCpuRuns) {
 }
 
 TEST(KernelSelection, ChoiceFollowsTheCpuFeatures) {
-  const auto fastest = [](bool avx2, bool avx512f, bool avx512bw) {
+  const auto fastest = [](bool avx2, bool avx512f, bool avx512bw, bool neon) {
     kernels::cpu_features cpu;
     cpu.avx2 = avx2;
     cpu.avx512f = avx512f;
     cpu.avx512bw = avx512bw;
+    cpu.neon = neon;
     const auto forms = kernels::forms_for(cpu);
     EXPECT_EQ(forms[0], &kernels::reference);
     return std::string(forms.back()->name);
   };
 #if defined(__x86_64__) || defined(_M_X64)
-  EXPECT_EQ(fastest(false, false, false), "sse2");
-  EXPECT_EQ(fastest(true, false, false), "avx2");
-  EXPECT_EQ(fastest(true, true, false), "avx2");  // AVX-512F without the byte operations
-  EXPECT_EQ(fastest(true, false, true), "avx2");
-  EXPECT_EQ(fastest(true, true, true), "avx512");
+  EXPECT_EQ(fastest(false, false, false, false), "sse2");
+  EXPECT_EQ(fastest(true, false, false, false), "avx2");
+  EXPECT_EQ(fastest(true, true, false, false), "avx2");  // AVX-512F without the byte operations
+  EXPECT_EQ(fastest(true, false, true, false), "avx2");
+  EXPECT_EQ(fastest(true, true, true, true), "avx512");
 #elif defined(__aarch64__)
-  EXPECT_EQ(fastest(false, false, false), "neon");
-  EXPECT_EQ(fastest(true, true, true), "neon");
+  EXPECT_EQ(fastest(false, false, false, false), "neon");
+  EXPECT_EQ(fastest(true, true, true, true), "neon");
+#elif defined(__arm__)
+  EXPECT_EQ(fastest(false, false, false, false), "word");  // an ARMv7 without NEON
+  EXPECT_EQ(fastest(false, false, false, true), "neon");
 #else
-  EXPECT_EQ(fastest(false, false, false), "word");
-  EXPECT_EQ(fastest(true, true, true), "word");
+  EXPECT_EQ(fastest(false, false, false, false), "word");
+  EXPECT_EQ(fastest(true, true, true, true), "word");
 #endif
 }
 

@@ -24,8 +24,9 @@ extern const table avx2;
 extern const table avx512;
 #endif
 
-#if UHIGH_NEON
-// 64 digits per step in four Advanced SIMD registers (AArch64).
+#if UHIGH_NEON || UHIGH_NEON32
+// 64 digits per step in four Advanced SIMD registers: neon.cpp on AArch64,
+// neon_armv7.cpp on 32-bit ARM (only where the CPU has NEON).
 extern const table neon;
 #endif
 

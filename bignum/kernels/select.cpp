@@ -6,6 +6,11 @@
 
 #include "bignum/kernels/forms.h"
 
+#if UHIGH_NEON32
+#include <asm/hwcap.h>
+#include <sys/auxv.h>
+#endif
+
 namespace kernels {
 namespace {
 
@@ -25,6 +30,11 @@ cpu_features this_cpu() {
   cpu.avx512f = __builtin_cpu_supports("avx512f");
   cpu.avx512bw = __builtin_cpu_supports("avx512bw");
 #endif
+#if UHIGH_NEON
+  cpu.neon = true;  // part of every AArch64 CPU
+#elif UHIGH_NEON32
+  cpu.neon = (getauxval(AT_HWCAP) & HWCAP_NEON) != 0;  // optional on ARMv7
+#endif
   return cpu;
 }
 
@@ -37,6 +47,8 @@ std::vector<const table*> forms_for([[maybe_unused]] const cpu_features& cpu) {
 #endif
 #if UHIGH_NEON
   forms.push_back(&neon);  // part of every AArch64 CPU
+#elif UHIGH_NEON32
+  if (cpu.neon) forms.push_back(&neon);
 #endif
   return forms;
 }
