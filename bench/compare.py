@@ -8,9 +8,9 @@ Usage: python3 bench/compare.py [--large] BUILD_DIR [OUT_PREFIX]
   BUILD_DIR: a Release build with the benchmarks (bench/stage_times,
   bench/floor). OUT_PREFIX defaults to bench/results (bench/results.json
   and .png), or bench/results-large with --large.
-  --large: the sizes past the caches (200000! and up, 2^3,000,000 and up),
-  with the fastest form, the floor and the peers that finish within a few
-  minutes a size; about an hour here. Not part of CI.
+  --large: the sizes past the caches (up to 300000! and 2^10,000,000), with
+  the fastest form and the floor at every size, and the peers at the sizes
+  they finish within four minutes; about 45 minutes here. Not part of CI.
 
 Each figure is the fastest of enough repetitions to fill half a second (at
 least two for the fastest form and the floor; peers and slower forms run
@@ -40,7 +40,7 @@ LARGE_SIZES = {
 }
 SLOW = 3.0         # a series stops after its first size slower than this
 PEER_SLOW = 5.0    # ... a Python peer's, so that decimal reaches 2^1,000,000
-LARGE_SLOW = 200.0  # ... and in a --large run, after this
+LARGE_SLOW = 240.0  # ... and in a --large run: a peer's sizes end before this
 
 # One repetition of each stage in Python, timed in its own process: the
 # fastest of `reps`, then its seconds as JSON. DECIMAL_SETUP makes decimal
@@ -120,11 +120,16 @@ def reps_for(seconds):
     return max(2, min(1000, int(0.5 / max(seconds, 1e-6))))
 
 
-def series(sizes, measure, limit):
+def series(sizes, measure, limit, predict=False):
     """measure(size) for each size, as points, stopping after the first
-    point slower than limit seconds."""
+    point slower than limit seconds. With predict, a size is not started
+    when the last point's time, grown with the square of the size (as both
+    stages' work grows), says it would take longer than the limit."""
     points = []
     for size in sizes:
+        if predict and points and \
+                points[-1]["seconds"] * (size / points[-1]["size"]) ** 2 > limit:
+            break
         point = {"size": size, **measure(size)}
         points.append(point)
         if point["seconds"] > limit:
@@ -183,6 +188,10 @@ class Bench:
                 seconds, rss = min(seconds, again["seconds"]), max(rss, rss2)
             return {"seconds": seconds, "form": probe["form"], "peak_kib": rss,
                     "baseline_kib": baseline}
+        # Past the caches the class runs every size; a peer only what it can
+        # finish within the limit.
+        if self.large:
+            return series(self.sizes[stage], measure, self.limit, predict=form != "default")
         return series(self.sizes[stage], measure, self.limit if form in ("default", "gmp")
                       else SLOW)
 
@@ -200,7 +209,8 @@ class Bench:
         def measure(size):
             out, rss = spawn([sys.executable, "-c", python_program(setup, stage, size, 3)])
             return {"seconds": out["seconds"], "peak_kib": rss, "baseline_kib": baseline}
-        return series(self.sizes[stage], measure, self.limit if self.large else PEER_SLOW)
+        return series(self.sizes[stage], measure, self.limit if self.large else PEER_SLOW,
+                      predict=self.large)
 
     def bc(self, stage):
         def measure(size):

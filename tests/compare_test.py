@@ -21,6 +21,11 @@ class Report(unittest.TestCase):
         self.assertEqual([p["size"] for p in points], [1, 2])
         self.assertEqual(measured, [1, 2])  # the size past it is never run
 
+    def test_a_predicted_slow_size_is_not_started(self):
+        # 2 s at size 10 makes size 30 about 18 s: past a limit of 10.
+        points = compare.series([10, 30], lambda s: {"seconds": 2.0}, limit=10.0, predict=True)
+        self.assertEqual([p["size"] for p in points], [10])
+
     def test_each_stage_is_divided_by_the_floor_of_its_own_size(self):
         stage = [{"size": 10, "seconds": 2.0}, {"size": 20, "seconds": 9.0},
                  {"size": 30, "seconds": 1.0}]
