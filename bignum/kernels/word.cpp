@@ -1,5 +1,6 @@
-// The word form: eight digits in one 64-bit word, carries moved between the
-// bytes by the word's own binary addition, with no division anywhere.
+// The word form: eight digits in one 64-bit word (four in a 32-bit one),
+// carries moved between the bytes by the word's own binary addition, with no
+// division anywhere.
 //
 // The bias trick. Add 246 (= 256 - 10) to every byte of a digit sum s. The
 // byte overflows, passing a binary carry of 1 into the next byte, exactly
@@ -8,46 +9,67 @@
 // overflow holds s + carry + 246, in 246..255, so its top bit is set while
 // every correct digit (0..9) has it clear: subtracting 246 from exactly the
 // bytes with the top bit set finishes the job without borrowing across
-// bytes. Subtraction is the same picture mirrored: one 64-bit subtraction
+// bytes. Subtraction is the same picture mirrored: one word-wide subtraction
 // borrows between bytes exactly when a digit difference goes negative, and
 // the bytes that borrowed hold 256 + d (246..255), which minus 246 is d + 10.
 //
 // Runs shorter than a word, and the tail past the last whole word, go
 // through the reference loops.
+//
+// The word is the machine's own: 64 bits, eight digits a step, where
+// registers are 64 bits wide, and 32 bits, four digits a step, on 32-bit
+// targets, where each 64-bit step takes two or more instructions (by
+// llvm-mca's estimate for a Cortex-A72 in 32-bit mode, 32-bit words run
+// sums 1.2 times and digit products 1.8 times as fast; tools/mca.py).
+// UHIGH_WORD_BITS=32 or 64 overrides the choice, for that estimate.
 #include <bit>
+#include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "bignum/kernels/forms.h"
+
+#if !defined(UHIGH_WORD_BITS)
+#define UHIGH_WORD_BITS (SIZE_MAX > 0xFFFFFFFFu ? 64 : 32)
+#endif
 
 namespace kernels {
 namespace {
 
-using u64 = std::uint64_t;
-constexpr u64 ones = 0x0101010101010101u;
-constexpr u64 bias = 0xF6 * ones;  // 246 in every byte
-constexpr std::size_t width = 8;
+using word_t = std::conditional_t<UHIGH_WORD_BITS == 64, std::uint64_t, std::uint32_t>;
+constexpr word_t ones = static_cast<word_t>(0x0101010101010101u);
+constexpr word_t bias = 0xF6 * ones;  // 246 in every byte
+constexpr std::size_t width = sizeof(word_t);
 
 // Digit 0 in the low byte on either byte order.
-u64 load(const digit* p) {
-  u64 w;
+word_t swap_bytes(word_t w) {
+  if constexpr (width == 8) {
+    return __builtin_bswap64(w);
+  } else {
+    return __builtin_bswap32(w);
+  }
+}
+
+word_t load(const digit* p) {
+  word_t w;
   std::memcpy(&w, p, sizeof w);
-  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+  if constexpr (std::endian::native == std::endian::big) w = swap_bytes(w);
   return w;
 }
 
-void store(digit* p, u64 w) {
-  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+void store(digit* p, word_t w) {
+  if constexpr (std::endian::native == std::endian::big) w = swap_bytes(w);
   std::memcpy(p, &w, sizeof w);
 }
 
 // Bytes that hold 246..255 (top bit set) lose their bias.
-u64 unbias(u64 w) { return w - ((w >> 7) & ones) * 0xF6; }
+word_t unbias(word_t w) { return w - ((w >> 7) & ones) * 0xF6; }
 
 // Digit sums s (each byte at most 18) plus carry: the digits, and the carry
 // out of the top byte through c.
-u64 settle_sum(u64 s, u64& c) {
-  u64 biased;
-  u64 total;
+word_t settle_sum(word_t s, word_t& c) {
+  word_t biased;
+  word_t total;
   const bool high = __builtin_add_overflow(s, bias, &biased);
   const bool higher = __builtin_add_overflow(biased, c, &total);
   c = high || higher;
@@ -59,7 +81,7 @@ u64 settle_sum(u64 s, u64& c) {
 namespace word_form {
 
 digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry) {
-  u64 c = static_cast<u64>(carry);
+  word_t c = static_cast<word_t>(carry);
   std::size_t i = 0;
   for (; i + width <= n; i += width) {
     // Bytes of a + b are at most 18: the addition carries between no bytes.
@@ -69,7 +91,7 @@ digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry) 
 }
 
 digit add_carry(digit* r, const digit* a, std::size_t n, digit carry) {
-  u64 c = static_cast<u64>(carry);
+  word_t c = static_cast<word_t>(carry);
   std::size_t i = 0;
   for (; i + width <= n; i += width)
     store(r + i, settle_sum(load(a + i), c));
@@ -77,11 +99,11 @@ digit add_carry(digit* r, const digit* a, std::size_t n, digit carry) {
 }
 
 digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow) {
-  u64 c = static_cast<u64>(borrow);
+  word_t c = static_cast<word_t>(borrow);
   std::size_t i = 0;
   for (; i + width <= n; i += width) {
-    u64 difference;
-    u64 total;
+    word_t difference;
+    word_t total;
     const bool low = __builtin_sub_overflow(load(a + i), load(b + i), &difference);
     const bool lower = __builtin_sub_overflow(difference, c, &total);
     c = low || lower;
@@ -91,10 +113,10 @@ digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow)
 }
 
 digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow) {
-  u64 c = static_cast<u64>(borrow);
+  word_t c = static_cast<word_t>(borrow);
   std::size_t i = 0;
   for (; i + width <= n; i += width) {
-    u64 total;
+    word_t total;
     c = __builtin_sub_overflow(load(a + i), c, &total);
     store(r + i, unbias(total));
   }
@@ -107,24 +129,24 @@ digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow) {
 // carry into the next word is its top high digit plus the settling carry;
 // the whole product's bound keeps that at most 8.
 digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
-  constexpr u64 even = 0x00FF00FF00FF00FFu;
-  constexpr u64 nibble = 0x000F000F000F000Fu;
-  const u64 factor = static_cast<u64>(m);
-  u64 high_in = static_cast<u64>(carry);  // high digit of the position below
-  u64 c = 0;
+  constexpr word_t even = static_cast<word_t>(0x00FF00FF00FF00FFu);
+  constexpr word_t nibble = static_cast<word_t>(0x000F000F000F000Fu);
+  const word_t factor = static_cast<word_t>(m);
+  word_t high_in = static_cast<word_t>(carry);  // high digit of the position below
+  word_t c = 0;
   std::size_t i = 0;
   for (; i + width <= n; i += width) {
     // Each byte product is at most 81: no carry between bytes.
-    const u64 product = load(a + i) * factor;
+    const word_t product = load(a + i) * factor;
     // v / 10 == (v * 205) >> 11 for 0 <= v <= 81, done in 16-bit lanes (v *
     // 205 <= 16605 fits); after the shift a lane's low four bits are its
     // quotient and the bits above come from the next lane, so mask them.
-    const u64 high_even = (((product & even) * 205) >> 11) & nibble;
-    const u64 high_odd = ((((product >> 8) & even) * 205) >> 11) & nibble;
-    const u64 high = high_even | high_odd << 8;
-    const u64 low = product - high * 10;  // per byte: at most 80 taken away
-    const u64 sum = low + (high << 8 | high_in);
-    high_in = high >> 56;
+    const word_t high_even = (((product & even) * 205) >> 11) & nibble;
+    const word_t high_odd = ((((product >> 8) & even) * 205) >> 11) & nibble;
+    const word_t high = high_even | high_odd << 8;
+    const word_t low = product - high * 10;  // per byte: at most 80 taken away
+    const word_t sum = low + (high << 8 | high_in);
+    high_in = high >> (8 * width - 8);
     store(r + i, settle_sum(sum, c));
   }
   return reference.mul_digit(r + i, a + i, n - i, m, static_cast<digit>(high_in + c));
