@@ -2,11 +2,11 @@
 product code (bignum/, app/), rebuilds, runs the suite, and reports each
 fault the suite did not catch.
 
-Usage: python3 tools/mutate.py [SUBSTRING]
+Usage: python3 tools/mutate.py [SUBSTRING...]
 
 It works on a scratch copy of the working tree (under build-mutate/), never
 on the tree itself, and rebuilds incrementally there. Only mutants whose
-file or text contains SUBSTRING run when one is given. A mutant that no
+file or text contains one of the SUBSTRINGs run when any is given. A mutant that no
 longer matches its file is reported as stale: update the list below when
 the code it names changes. A surviving mutant is either a hole in the tests
 or equivalent (it changes no behaviour); the ones known to be equivalent are
@@ -150,7 +150,7 @@ def build_and_test(at_limit=False):
 
 
 def main():
-    only = sys.argv[1] if len(sys.argv) > 1 else ""
+    only = sys.argv[1:]
     SCRATCH.mkdir(exist_ok=True)
     prepare()
     if build_and_test() != "survived" or build_and_test(at_limit=True) != "survived":
@@ -159,7 +159,7 @@ def main():
     for mutant in MUTANTS:
         path, text, replacement = mutant[:3]
         equivalent = mutant[3] if len(mutant) > 3 else None
-        if only and only not in path and only not in text:
+        if only and not any(o in path or o in text for o in only):
             continue
         file = SOURCE / path
         original = file.read_text()
