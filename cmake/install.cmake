@@ -70,7 +70,6 @@ same for 2^p computed by doubling.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libuhigh-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEV_PACKAGE_MULTIARCH same)
 set(CPACK_DEBIAN_DEV_DESCRIPTION
     "decimal arbitrary-precision unsigned integers (development files)
 uhigh is a C++17 class for arbitrary-precision unsigned integers kept as
