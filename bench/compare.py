@@ -10,7 +10,7 @@ Usage: python3 bench/compare.py [--large] BUILD_DIR [OUT_PREFIX]
   and .png), or bench/results-large with --large.
   --large: the sizes past the caches (up to 300000! and 2^10,000,000), with
   the fastest form and the floor at every size, and the peers at the sizes
-  they finish within four minutes; about 45 minutes here. Not part of CI.
+  they finish within four minutes; about 35 minutes here. Not part of CI.
 
 Each figure is the fastest of enough repetitions to fill half a second (at
 least two for the fastest form and the floor; peers and slower forms run
