@@ -119,8 +119,10 @@ def run(args, cwd, env=None, quiet=True):
 def prepare():
     files = run(["git", "ls-files", "-co", "--exclude-standard"], ROOT).stdout.split()
     for f in files:
+        # What the build and the suite read: the suite also tests CI's package
+        # step (.ci/) and the report tool (bench/).
         if f.startswith(("bignum/", "app/", "tests/", "cmake/", "CMakeLists.txt", "fuzz/",
-                         "packaging/", "man/")):
+                         "packaging/", "man/", ".ci/", "bench/")):
             target = SOURCE / f
             target.parent.mkdir(parents=True, exist_ok=True)
             if not target.exists() or target.read_bytes() != (ROOT / f).read_bytes():
