@@ -68,7 +68,8 @@ TEST(Construction, TextOfDigitsOnly) {
   EXPECT_EQ(text_of(uhigh(std::string_view("000123"))), "123");
   EXPECT_EQ(digits_of(uhigh(std::string_view("0000"))), std::vector<int>{0});
   EXPECT_EQ(uhigh(std::string_view("12345678901234567890123")).capacity, 23u);
-  for (const char* bad : {"", "-1", "+1", " 1", "1 ", "12a3", "1.5", "1e3"}) {
+  // '/' and ':' stand right below and above the digits.
+  for (const char* bad : {"", "-1", "+1", " 1", "1 ", "12a3", "1.5", "1e3", "1/2", "12:3"}) {
     SCOPED_TRACE(bad);
     EXPECT_THROW(uhigh{std::string_view(bad)}, std::invalid_argument);
   }
