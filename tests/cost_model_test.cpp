@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/factorial.h"
@@ -72,10 +73,17 @@ void check_estimates(const cost_model& model, Compute compute) {
   }
   worker.join();
   const double total = finished_at - start;
-  for (const double mark : {0.25, 0.5, 0.75}) {
+  // A quarter of the way in, the estimate multiplies what the first steps
+  // cost by four, and those steps carry the run's fixed costs (the heap's
+  // first growth, cold caches), which vary with the host: their estimate
+  // was seen up to 35 % off on one host while the later marks stayed within
+  // 10 %. So that mark gets half the total either way, which still fails a
+  // model of the wrong shape (one that counts steps, not digits, is 75 %
+  // short there).
+  for (const auto& [mark, tolerance] : {std::pair{0.25, 0.5}, {0.5, 0.25}, {0.75, 0.25}}) {
     for (const sample& s : samples) {
       if (s.share < mark) continue;
-      EXPECT_NEAR(s.elapsed / s.share, total, 0.25 * total)
+      EXPECT_NEAR(s.elapsed / s.share, total, tolerance * total)
           << "at " << s.share * 100 << "% after " << s.elapsed << " s of " << total << " s";
       break;
     }
