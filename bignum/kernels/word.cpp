@@ -41,9 +41,12 @@ constexpr word_t ones = static_cast<word_t>(0x0101010101010101u);
 constexpr word_t bias = 0xF6 * ones;  // 246 in every byte
 constexpr std::size_t width = sizeof(word_t);
 
-// Digit 0 in the low byte on either byte order.
-word_t swap_bytes(word_t w) {
-  if constexpr (width == 8) {
+// Digit 0 in the low byte on either byte order: a word as loaded from or
+// stored to memory, in the order the arithmetic wants.
+word_t little_endian(word_t w) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return w;
+  } else if constexpr (width == 8) {
     return __builtin_bswap64(w);
   } else {
     return __builtin_bswap32(w);
@@ -53,12 +56,11 @@ word_t swap_bytes(word_t w) {
 word_t load(const digit* p) {
   word_t w;
   std::memcpy(&w, p, sizeof w);
-  if constexpr (std::endian::native == std::endian::big) w = swap_bytes(w);
-  return w;
+  return little_endian(w);
 }
 
 void store(digit* p, word_t w) {
-  if constexpr (std::endian::native == std::endian::big) w = swap_bytes(w);
+  w = little_endian(w);
   std::memcpy(p, &w, sizeof w);
 }
 
