@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "app/factorial.h"
+#include "app/stage_work.h"
 #include "bignum/uhigh.h"
 
 namespace {
@@ -146,14 +147,6 @@ void dialogue::report(const char* label, float seconds) {
   out_ << label << seconds << " Sec\n" << std::endl;
 }
 
-// x doubled times times; steps_done counts the doublings (relaxed).
-void double_times(uhigh& x, std::int32_t times, std::atomic<std::int64_t>& steps_done) {
-  for (std::int32_t i = 0; i < times; ++i) {
-    x += x;
-    steps_done.store(i + 1, std::memory_order_relaxed);
-  }
-}
-
 int dialogue::run() {
   uhigh factorial_result(1);
   std::int32_t number = 0;
@@ -168,7 +161,7 @@ int dialogue::run() {
   if (!ask("What number would you like a factorial for? ", limits_.max_number, number)) return 1;
   if (!ask(count_prompt, limits_.max_count, count)) return 1;
   report("Uhigh Elapsed: ", timed(stage::factorial, number, count,
-                                  [&](auto& steps) { (void)factorial(number, steps); }));
+                                  [&](auto& steps) { stage_work::factorial_repetition(number, steps); }));
   if (!written()) return 1;
   {
     progress_counters counters;
@@ -183,16 +176,13 @@ int dialogue::run() {
 
   if (!ask("\n\nTo what power would you like two raised? ", limits_.max_number, number)) return 1;
   if (!ask(count_prompt, limits_.max_count, count)) return 1;
-  report("Elapsed: ", timed(stage::power, number, count, [&](auto& steps) {
-           uhigh x(1);
-           double_times(x, number, steps);
-         }));
+  report("Elapsed: ", timed(stage::power, number, count, [&](auto& steps) { stage_work::power_repetition(number, steps); }));
   if (!written()) return 1;
   uhigh power_result(1);
   {
     progress_counters counters;
     const shown_progress shown(console_.progress, stage::power, number, 1, true, counters);
-    double_times(power_result, number, counters.step);
+    stage_work::double_times(power_result, number, counters.step);
   }
   out_ << "2^" << number << " = " << power_result << std::endl;
   return written() ? 0 : 1;

@@ -1,26 +1,22 @@
-// What one timed repetition of each stage is, as the program runs it, and
-// the timing rule of the series: shared by stage_times and floor, so that
-// both measure the same work the same way.
+// The timing rule of the series, shared by stage_times and floor, so that
+// both measure the same work (app/stage_work.h, as the program runs it) the
+// same way.
 #pragma once
 
 #include <algorithm>
 #include <chrono>
 
-#include "app/factorial.h"
-#include "bignum/uhigh.h"
+#include "app/stage_work.h"
 
 namespace bench {
 
-// One repetition: factorial(size) with the destruction of its result, or a
-// fresh 1 doubled size times.
+// One repetition of the factorial stage at n = size, or of the power stage
+// at p = size.
 inline void run_stage(bool factorial_stage, int size) {
   if (factorial_stage) {
-    const uhigh result = factorial(size);
-    static_cast<void>(result);
+    stage_work::factorial_repetition(size);
   } else {
-    uhigh x(1);
-    for (int i = 0; i < size; ++i)
-      x += x;
+    stage_work::power_repetition(size);
   }
 }
 
