@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# .ci/install-packages against stand-in apt-get, apt-cache and dpkg-query
-# that log their calls: a failing `apt-get update` must not stop an install
-# that can succeed, and a package no list offers must fail with one line
-# naming it.
+# .ci/install-packages against stand-in apt-get, apt-cache, dpkg-query and
+# dpkg that log their calls: a failing `apt-get update` must not stop an
+# install that can succeed, a package no list offers must fail with one line
+# naming it, and a machine that has everything is asked nothing.
 #
 #   bash tests/ci_install_test.sh PATH/TO/.ci/install-packages
 set -u
@@ -37,6 +37,14 @@ cat >"$stub/dpkg-query" <<'STUB'
 for p in ${STUB_INSTALLED:-}; do [ "$p" = "${!#}" ] && { echo -n "install ok installed"; exit 0; }; done
 exit 1
 STUB
+cat >"$stub/dpkg" <<'STUB'
+#!/usr/bin/env bash
+echo "dpkg $*" >>"$STUB_LOG"
+case "$1" in
+  --print-architecture) echo amd64 ;;
+  --print-foreign-architectures) for a in ${STUB_FOREIGN:-}; do echo "$a"; done ;;
+esac
+STUB
 chmod +x "$stub"/*
 
 run() {  # EXPECTED_STATUS LABEL PACKAGES...: runs the script, checks status
@@ -63,14 +71,21 @@ export STUB_UPDATE_FAILS=1
 run 0 "update fails, install succeeds" cmake libgmp-dev:arm64
 expect "update tried three times" [ "$(grep -c '^apt-get update' "$stub/log")" -eq 3 ]
 expect "both packages installed" grep -qx 'apt-get install -y --no-install-recommends cmake libgmp-dev:arm64' "$stub/log"
+expect "arm64 added before the install" \
+  [ "$(grep -E '^dpkg --add-architecture|^apt-get install' "$stub/log" | cut -d' ' -f2 | head -n 1)" \
+    = --add-architecture ]
 
 run 1 "a package nobody offers" cmake no-such-package
 expect "one line of its own" [ "$(grep -c '^cannot install' "$stub/err")" -eq 1 ]
 expect "the last line names that package alone" \
   [ "$(tail -n 1 "$stub/err")" = 'cannot install no-such-package: no package list offers it' ]
 
-STUB_INSTALLED="cmake g++" run 0 "all installed" cmake g++
-expect "nothing asked of apt-get" [ ! -s "$stub/log" ]
+
+STUB_INSTALLED="cmake g++ libgmp-dev:arm64" run 0 "all installed" cmake g++ libgmp-dev:arm64
+expect "nothing asked of apt-get or dpkg" [ ! -s "$stub/log" ]
+
+STUB_FOREIGN=arm64 run 0 "a known architecture" cmake libgmp-dev:arm64 libgmp-dev:amd64
+expect "no architecture added" [ "$(grep -c 'add-architecture' "$stub/log")" -eq 0 ]
 
 STUB_UPDATE_FAILS= STUB_INSTALLED=cmake run 0 "only the missing ones" cmake g++
 expect "one update, install of g++ only" \
