@@ -147,7 +147,7 @@ class terminal final : public progress_display {
     text += "  " + std::to_string(static_cast<int>(share * 100)) + "%";
     if (seconds_left >= 0) text += "  " + duration_text(seconds_left) + " left";
     text += "  ";
-    text += kernels::active().name;
+    text += uhigh_kernels::active_form();
     return text;
   }
 

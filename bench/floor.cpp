@@ -40,7 +40,7 @@
 #include <vector>
 
 #include "app/heap_policy.h"
-#include "bignum/kernels.h"
+#include "bignum/kernels/table.h"
 #include "bignum/storage.h"
 #include "bignum/uhigh.h"
 #include "stage_work.h"
@@ -51,7 +51,7 @@
 
 namespace {
 
-using storage::digit;
+using uhigh_detail::storage::digit;
 
 enum class op : std::uint8_t { allocate, release, copy, move, zero, kernel };
 
@@ -61,7 +61,7 @@ struct step {
   std::uint32_t to, to_offset, from, from_offset, bytes;
 };
 
-class recorder final : public storage::observer {
+class recorder final : public uhigh_detail::storage::observer {
  public:
   std::vector<step> steps;
   std::uint64_t work = 0;  // digits through the counted kernel
@@ -110,7 +110,7 @@ class recorder final : public storage::observer {
 };
 
 recorder* rec = nullptr;
-const kernels::table* real = nullptr;
+const uhigh_kernels::table* real = nullptr;
 
 // The recording form: each call is noted, then done by the real form.
 digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit c) {
@@ -135,7 +135,12 @@ digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit c) {
   if (rec->counting_multiply) rec->work += n;
   return real->mul_digit(r, a, n, m, c);
 }
-const kernels::table recording = {"recording", add, add_carry, sub, sub_borrow, mul_digit};
+const uhigh_kernels::table recording = {.name = "recording",
+                                        .add = add,
+                                        .add_carry = add_carry,
+                                        .sub = sub,
+                                        .sub_borrow = sub_borrow,
+                                        .mul_digit = mul_digit};
 
 // One load and one store of every byte of a run, in place. The empty asm
 // makes each loaded value opaque, so the compiler can neither drop the
@@ -235,12 +240,12 @@ int main(int argc, char** argv) {
   recorder trace;
   trace.counting_multiply = factorial_stage;
   rec = &trace;
-  real = &kernels::active();
-  storage::watcher = &trace;
-  kernels::install(recording);
+  real = &uhigh_kernels::active();
+  uhigh_detail::storage::watcher = &trace;
+  uhigh_kernels::install(recording);
   bench::run_stage(factorial_stage, size);
-  kernels::install(*real);
-  storage::watcher = nullptr;
+  uhigh_kernels::install(*real);
+  uhigh_detail::storage::watcher = nullptr;
 
   std::vector<digit*> arrays(trace.steps.size());
   const touch_fn touch = widest_touch();

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "bignum/kernels.h"
+#include "bignum/kernels/table.h"
 
 namespace {
 
-using kernels::digit;
+using uhigh_kernels::digit;
 
 std::vector<digit> random_run(std::size_t n, unsigned seed) {
   std::mt19937 random(seed);
@@ -25,7 +25,7 @@ std::vector<digit> random_run(std::size_t n, unsigned seed) {
 
 enum class kernel { doubling, add, sub, mul_digit };
 
-void run_kernel(benchmark::State& state, const kernels::table* form, kernel which) {
+void run_kernel(benchmark::State& state, const uhigh_kernels::table* form, kernel which) {
   const auto n = static_cast<std::size_t>(state.range(0));
   const std::vector<digit> a = random_run(n, 1), b = random_run(n, 2);
   std::vector<digit> r(n);
@@ -60,8 +60,8 @@ int main(int argc, char** argv) {
                                                   {"add", kernel::add},
                                                   {"sub", kernel::sub},
                                                   {"mul_digit", kernel::mul_digit}};
-  for (const kernels::table* form : kernels::available()) {
-    if (form == &kernels::reference) continue;
+  for (const uhigh_kernels::table* form : uhigh_kernels::available()) {
+    if (form == &uhigh_kernels::reference) continue;
     for (const auto& [label, which] : kinds) {
       const std::string name = std::string("kernel/") + std::string(form->name) + "/" + label;
       benchmark::RegisterBenchmark(name.c_str(), run_kernel, form, which)->Arg(4096);

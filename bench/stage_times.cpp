@@ -15,7 +15,7 @@
 #include <string>
 
 #include "app/heap_policy.h"
-#include "bignum/kernels.h"
+#include "bignum/kernels/table.h"
 #include "bignum/uhigh.h"
 #include "stage_work.h"
 
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
       }
     });
   } else {
-    if (form != "default" && !kernels::select(form)) {
+    if (form != "default" && !uhigh_kernels::select(form)) {
       std::fprintf(stderr, "no kernel form %s on this CPU\n", form.c_str());
       return 2;
     }
@@ -72,6 +72,6 @@ int main(int argc, char** argv) {
   std::printf(
       "{\"form\": \"%s\", \"stage\": \"%s\", \"size\": %d, \"seconds\": %.6f, "
       "\"peak_kib\": %ld}\n",
-      form == "default" ? std::string(kernels::active().name).c_str() : form.c_str(), argv[2], size,
+      form == "default" ? std::string(uhigh_kernels::active().name).c_str() : form.c_str(), argv[2], size,
       seconds, peak_kib());
 }

@@ -8,20 +8,20 @@
 #include <string>
 
 #include "app/stage_work.h"
-#include "bignum/kernels.h"
+#include "bignum/kernels/table.h"
 #include "bignum/uhigh.h"
 
 namespace {
 
-void factorial_stage(benchmark::State& state, const kernels::table* form) {
-  kernels::select(form->name);
+void factorial_stage(benchmark::State& state, const uhigh_kernels::table* form) {
+  uhigh_kernels::select(form->name);
   const int n = static_cast<int>(state.range(0));
   for (auto _ : state)
     stage_work::factorial_repetition(n);
 }
 
-void power_stage(benchmark::State& state, const kernels::table* form) {
-  kernels::select(form->name);
+void power_stage(benchmark::State& state, const uhigh_kernels::table* form) {
+  uhigh_kernels::select(form->name);
   const auto p = static_cast<std::int32_t>(state.range(0));
   for (auto _ : state)
     stage_work::power_repetition(p);
@@ -50,15 +50,15 @@ void gmp_power_loop(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const kernels::table* fastest = &kernels::active();
-  for (const kernels::table* form : {fastest, &kernels::reference}) {
+  const uhigh_kernels::table* fastest = &uhigh_kernels::active();
+  for (const uhigh_kernels::table* form : {fastest, &uhigh_kernels::reference}) {
     const std::string name(form->name);
     auto* f = benchmark::RegisterBenchmark(("factorial/" + name).c_str(), factorial_stage, form);
     auto* p = benchmark::RegisterBenchmark(("power/" + name).c_str(), power_stage, form);
     f->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
     p->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
     if (form == fastest) f->Arg(20000);
-    if (form == &kernels::reference) {
+    if (form == &uhigh_kernels::reference) {
       f->Iterations(1);  // seconds per repetition: one is enough
       p->Iterations(1);
     }

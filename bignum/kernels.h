@@ -1,89 +1,27 @@
-// Digit kernels: the loops that do all of uhigh's arithmetic.
-//
-// A run is `n` digit values 0..9 stored one per signed byte, least
-// significant first. Kernels know nothing of allocation or of uhigh: they read
-// and write exactly n bytes at the pointers they are given and hand back the
-// carry (or borrow) out of the top position, so the caller decides where it
-// goes. Every kernel also takes the carry or borrow coming into position 0.
-//
-// Overlap rule, the same for every kernel: the result r may be exactly the
-// same pointer as an input (in place, and `x += x` with r == a == b); any
-// other overlap between r and an input is not allowed. Inputs may overlap
-// each other freely.
-//
-// Each kernel exists in several forms with identical results (the tests hold
-// every fast form to the reference form on all the carry patterns that break
-// such code). `active()` is the form that uhigh uses.
+// Which kernel form does uhigh's digit work. Each form (reference, word,
+// sse2, avx2, avx512, neon) gives the same results; they differ in speed and
+// in the instructions they need. The fastest form the CPU runs is chosen
+// the first time any thread computes, so nothing here is needed to use the
+// class: it is for benchmarks, tests and the curious.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <string_view>
 #include <vector>
 
 #include "bignum/uhigh_export.h"
 
-namespace kernels {
+namespace uhigh_kernels {
 
-using digit = std::int8_t;
+// The forms this build has that this CPU runs, slowest (reference) first,
+// fastest last. O(forms).
+UHIGH_EXPORT std::vector<std::string_view> forms();
 
-struct table {
-  std::string_view name;
+// The name of the form uhigh uses now. O(1).
+UHIGH_EXPORT std::string_view active_form();
 
-  // r[i] = a[i] + b[i] + carry, carry 0 or 1 in and out. One pass, O(n).
-  digit (*add)(digit* r, const digit* a, const digit* b, std::size_t n, digit carry);
-
-  // r[i] = a[i] + carry: the carry into a run, 0 or 1 in and out. Walks all n
-  // positions even once the carry has died out. O(n).
-  digit (*add_carry)(digit* r, const digit* a, std::size_t n, digit carry);
-
-  // r[i] = a[i] - b[i] - borrow, borrow 0 or 1 in and out. O(n).
-  digit (*sub)(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow);
-
-  // r[i] = a[i] - borrow: the borrow through a run, 0 or 1 in and out.
-  // Walks all n positions. O(n).
-  digit (*sub_borrow)(digit* r, const digit* a, std::size_t n, digit borrow);
-
-  // r = a * m + carry for a single digit m in 0..9 and carry 0..8 in; the
-  // carry out is 0..8. One pass, O(n).
-  digit (*mul_digit)(digit* r, const digit* a, std::size_t n, digit m, digit carry);
-};
-
-// The plain per-digit loops, every step split with split_decimal: slow, and
-// the yardstick that every other form is tested against.
-extern UHIGH_EXPORT const table reference;
-
-// What the selection needs to know of a CPU. The x86-64 forms depend on
-// the AVX flags, the 32-bit ARM one on neon; AArch64 always has Advanced
-// SIMD, and other targets have no SIMD form.
-struct cpu_features {
-  bool avx2 = false;
-  bool avx512f = false;
-  bool avx512bw = false;  // the byte operations of the AVX-512 form
-  bool neon = false;      // Advanced SIMD (optional on ARMv7, always on AArch64)
-};
-
-// The features of the CPU this process runs on.
-UHIGH_EXPORT cpu_features this_cpu();
-
-// Every form this build has that a CPU with these features runs, reference
-// first and fastest last. The one place that decides which form may run.
-UHIGH_EXPORT std::vector<const table*> forms_for(const cpu_features& cpu);
-
-// The form uhigh calls. Starts as forms_for(this_cpu()).back(), the fastest.
-UHIGH_EXPORT const table& active();
-
-// forms_for(this_cpu()).
-UHIGH_EXPORT std::vector<const table*> available();
-
-// Makes the form of that name active, for tests and benchmarks; false (and
-// nothing changes) when there is no such form or the CPU cannot run it.
-// Not for use while another thread is doing arithmetic.
+// Makes the form of that name the one uhigh uses; false, and nothing
+// changes, when forms() has no such name. Not for use while any thread is
+// doing arithmetic: a computation must see one form from start to end.
 UHIGH_EXPORT bool select(std::string_view name);
 
-// Makes any table active, one of available() or a wrapper around one (a
-// form that counts or records calls, say): for tests and benchmarks, with
-// the same caution as select. The table must outlive its use.
-UHIGH_EXPORT void install(const table& form);
-
-}  // namespace kernels
+}  // namespace uhigh_kernels

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace uhigh_detail {
+
 // Quotient of v by ten (truncated toward zero) in the high byte, remainder in
 // the low byte; the remainder takes the sign of v, so split_decimal(-3) has
 // low byte -3 (0xFD). For 0 <= v <= 127 the result is quotient * 256 +
@@ -22,3 +24,5 @@ constexpr std::int8_t decimal_low(std::uint16_t split) {
 constexpr std::int8_t decimal_high(std::uint16_t split) {
   return static_cast<std::int8_t>(split >> 8);
 }
+
+}  // namespace uhigh_detail

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace storage {
+namespace uhigh_detail::storage {
 
 using digit = std::int8_t;
 
@@ -26,7 +26,7 @@ struct observer {
 };
 inline observer* watcher = nullptr;
 #define UHIGH_STORAGE_TOLD(step) \
-  if (storage::watcher != nullptr) storage::watcher->step
+  if (uhigh_detail::storage::watcher != nullptr) uhigh_detail::storage::watcher->step
 #else
 #define UHIGH_STORAGE_TOLD(step) \
   if (false) static_cast<void>(0)
@@ -64,4 +64,4 @@ inline void zero(digit* to, std::uint32_t bytes) {
 
 #undef UHIGH_STORAGE_TOLD
 
-}  // namespace storage
+}  // namespace uhigh_detail::storage

@@ -6,6 +6,10 @@
 #include <stdexcept>
 
 #include "bignum/storage.h"
+#include "bignum/split_decimal.h"
+
+using uhigh_detail::decimal_low;
+using uhigh_detail::split_decimal;
 
 namespace {
 
@@ -15,9 +19,9 @@ namespace {
 // write the digit bytes twice to the same effect.
 std::int8_t* copy_digits(const std::int8_t* source, std::uint32_t length, std::uint32_t capacity) {
   if (capacity == 0) return nullptr;
-  std::int8_t* fresh = storage::allocate(capacity);
-  if (length != 0) storage::copy(fresh, source, length);
-  storage::zero(fresh + length, capacity - length);
+  std::int8_t* fresh = uhigh_detail::storage::allocate(capacity);
+  if (length != 0) uhigh_detail::storage::copy(fresh, source, length);
+  uhigh_detail::storage::zero(fresh + length, capacity - length);
   return fresh;
 }
 
@@ -39,18 +43,52 @@ uhigh::uhigh(int value) : capacity(0), length(0), digits(nullptr) {
   }
 }
 
-void uhigh::assign_magnitude(unsigned long long magnitude) {
-  // 20 digits hold the largest unsigned long long.
-  std::int8_t low_first[20];
+namespace {
+
+// The digits of magnitude, units first, into low_first (room for 39, the
+// digits of the largest 128-bit value); their count.
+template <class Unsigned>
+std::uint32_t digits_of(Unsigned magnitude, std::int8_t* low_first) {
   std::uint32_t count = 0;
   do {
     low_first[count++] = static_cast<std::int8_t>(magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
+  return count;
+}
+
+}  // namespace
+
+void uhigh::assign_magnitude(unsigned long long magnitude) {
+  std::int8_t low_first[20];  // the largest unsigned long long has 20 digits
+  const std::uint32_t count = digits_of(magnitude, low_first);
   reserve(count);
-  storage::copy(digits, low_first, count);
+  uhigh_detail::storage::copy(digits, low_first, count);
   length = count;
 }
+
+#if defined(__SIZEOF_INT128__)
+void uhigh::assign_magnitude(uhigh_detail::uint128 magnitude) {
+  std::int8_t low_first[39];  // the largest unsigned __int128 has 39 digits
+  const std::uint32_t count = digits_of(magnitude, low_first);
+  reserve(count);
+  uhigh_detail::storage::copy(digits, low_first, count);
+  length = count;
+}
+
+uhigh::uhigh(uhigh_detail::int128 value) : capacity(0), length(0), digits(nullptr) {
+  if (value < 0) throw_negative();
+  assign_magnitude(static_cast<uhigh_detail::uint128>(value));
+}
+
+uhigh::uhigh(uhigh_detail::uint128 value) : capacity(0), length(0), digits(nullptr) {
+  assign_magnitude(value);
+}
+#endif
+
+uhigh::uhigh(const char* decimal)
+    : uhigh(decimal != nullptr ? std::string_view(decimal)
+                               : throw std::invalid_argument("uhigh: null text pointer")) {}
 
 uhigh::uhigh(std::string_view decimal) : capacity(0), length(0), digits(nullptr) {
   if (decimal.empty()) throw std::invalid_argument("uhigh: empty text, expected decimal digits");
@@ -77,7 +115,7 @@ uhigh::uhigh(const uhigh& source)
 uhigh& uhigh::operator=(const uhigh& source) {
   if (this == &source) return *this;
   std::int8_t* fresh = copy_digits(source.digits, source.length, source.capacity);
-  storage::release(digits);
+  uhigh_detail::storage::release(digits);
   digits = fresh;
   capacity = source.capacity;
   length = source.length;
@@ -93,7 +131,7 @@ uhigh::uhigh(uhigh&& source) noexcept
 
 uhigh& uhigh::operator=(uhigh&& source) noexcept {
   if (this == &source) return *this;
-  storage::release(digits);
+  uhigh_detail::storage::release(digits);
   capacity = source.capacity;
   length = source.length;
   digits = source.digits;
@@ -103,7 +141,7 @@ uhigh& uhigh::operator=(uhigh&& source) noexcept {
   return *this;
 }
 
-uhigh::~uhigh() { storage::release(digits); }
+uhigh::~uhigh() { uhigh_detail::storage::release(digits); }
 
 void uhigh::reserve(std::uint32_t n) {
   if (n <= capacity) return;
@@ -112,7 +150,7 @@ void uhigh::reserve(std::uint32_t n) {
   const std::uint64_t wanted = std::max<std::uint64_t>(n, std::uint64_t{capacity} + min_growth);
   const auto grown = static_cast<std::uint32_t>(std::min<std::uint64_t>(wanted, max_digits));
   std::int8_t* fresh = copy_digits(digits, length, grown);
-  storage::release(digits);
+  uhigh_detail::storage::release(digits);
   digits = fresh;
   capacity = grown;
 }
@@ -124,7 +162,7 @@ void uhigh::reserve_wide(std::uint64_t n) {
 
 void uhigh::shift_up(std::uint32_t places) {
   reserve_wide(std::uint64_t{length} + places);
-  storage::move(digits + places, digits, length);
-  storage::zero(digits, places);
+  uhigh_detail::storage::move(digits + places, digits, length);
+  uhigh_detail::storage::zero(digits, places);
   length += places;
 }

@@ -3,8 +3,9 @@
 //
 // Invariants (every operation keeps them; the digit kernels rely on them):
 //  - length <= capacity <= 4,294,967,295 (max_digits).
-//  - digits is null exactly when capacity is 0; every live value has an
-//    array (only a moved-from object has none, with length 0).
+//  - digits is null exactly when capacity is 0. Every value has an array
+//    except a moved-from one (capacity 0, length 0), which every operation
+//    takes as zero.
 //  - digits[0 .. length-1] hold values 0..9, units first. Every value that
 //    an operation hands back has no leading zero digit (digits[length-1] !=
 //    0), and zero is the single digit 0.
@@ -15,18 +16,27 @@
 //  - Growth goes through reserve(): at least 10 digits at a time, so a value
 //    that grows a digit at a time reallocates once every ten digits.
 //
+// The fields are private; digit_count(), digit_data() and digit_capacity()
+// read them.
+//
 // Errors, each thrown before the object changes: a negative integer (as a
 // value or a factor) throws std::invalid_argument, and so does text that is
-// not a decimal number; subtracting a larger value throws std::domain_error;
-// a result or request of more than max_digits digits throws
-// std::length_error; allocation failure throws std::bad_alloc.
-//
-// The fields are public so that tests and benchmarks can see the layout;
-// code that writes them must keep the invariants.
+// not a decimal number or a null text pointer; subtracting a larger value
+// throws std::domain_error; a result or request of more than max_digits
+// digits throws std::length_error; allocation failure throws std::bad_alloc.
 //
 // Not thread-safe on one object; distinct objects may be used from distinct
-// threads (no operation keeps state outside its operands).
+// threads at any time, static initialisers included (the only state outside
+// the operands is the kernel form, chosen once, safely, by whichever thread
+// computes first).
+//
+// Everything here is a member or a hidden friend of uhigh, found through a
+// uhigh argument: compare(3, 7) does not compile, x == 5 and 5 == x do.
 #pragma once
+
+#if defined(_MSVC_LANG) ? _MSVC_LANG < 201703L : __cplusplus < 201703L
+#error "<bignum/uhigh.h> needs C++17 or later (-std=c++17)"
+#endif
 
 #include <cstdint>
 #include <iosfwd>
@@ -34,17 +44,46 @@
 #include <string_view>
 #include <type_traits>
 
-#include "bignum/split_decimal.h"
 #include "bignum/uhigh_export.h"
+
+namespace uhigh_detail {
+struct layout;  // the tests' and benchmarks' one view of the fields
+
+#if defined(__SIZEOF_INT128__)
+__extension__ typedef __int128 int128;
+__extension__ typedef unsigned __int128 uint128;
+#endif
+
+// Character and truth types are not numbers here: uhigh('7') would be 55.
+// signed char and unsigned char (std::int8_t, std::uint8_t) are numbers.
+template <class T>
+inline constexpr bool is_character =
+    std::is_same_v<T, bool> || std::is_same_v<T, char> || std::is_same_v<T, wchar_t> ||
+#if defined(__cpp_char8_t)
+    std::is_same_v<T, char8_t> ||
+#endif
+    std::is_same_v<T, char16_t> || std::is_same_v<T, char32_t>;
+
+template <class T>
+inline constexpr bool is_128 =
+#if defined(__SIZEOF_INT128__)
+    std::is_same_v<T, int128> || std::is_same_v<T, uint128>;
+#else
+    false;
+#endif
+
+// The built-in integer types a uhigh takes by value: every one but int
+// (which has its own constructor), the character types and the 128-bit ones
+// (which have their own too, where the compiler has them).
+template <class T>
+inline constexpr bool is_other_integer = std::is_integral_v<T> && !std::is_same_v<T, int> &&
+                                         !is_character<T> && !is_128<T>;
+}  // namespace uhigh_detail
 
 class UHIGH_EXPORT uhigh {
  public:
   static constexpr std::uint32_t max_digits = 4'294'967'295u;
   static constexpr std::uint32_t min_growth = 10;
-
-  std::uint32_t capacity;  // bytes in the digit array; 0 only when there is none
-  std::uint32_t length;    // digits in use
-  std::int8_t* digits;     // owned; digit values 0..9, units first
 
   // The decimal digits of value (>= 0, else std::invalid_argument), in an
   // array of capacity 10. O(1).
@@ -53,8 +92,7 @@ class UHIGH_EXPORT uhigh {
   // The exact value of any other integer type (long long, unsigned long
   // long, ...; a negative value throws std::invalid_argument), in an array
   // of capacity max(10, its digit count). O(1).
-  template <class Integer,
-            std::enable_if_t<std::is_integral_v<Integer> && !std::is_same_v<Integer, int>, int> = 0>
+  template <class Integer, std::enable_if_t<uhigh_detail::is_other_integer<Integer>, int> = 0>
   uhigh(Integer value) : capacity(0), length(0), digits(nullptr) {
     if constexpr (std::is_signed_v<Integer>) {
       if (value < 0) throw_negative();
@@ -62,10 +100,20 @@ class UHIGH_EXPORT uhigh {
     assign_magnitude(static_cast<unsigned long long>(value));
   }
 
-  // Floating-point values have no exact integer meaning here: use an
-  // integer type, or text.
-  template <class Float, std::enable_if_t<std::is_floating_point_v<Float>, int> = 0>
-  uhigh(Float) = delete;
+#if defined(__SIZEOF_INT128__)
+  // The exact 128-bit values, where the compiler has the types; a negative
+  // one throws std::invalid_argument. O(1).
+  uhigh(uhigh_detail::int128 value);
+  uhigh(uhigh_detail::uint128 value);
+#endif
+
+  // Not numbers: bool, char and the other character types, floating-point
+  // values (use an integer type, or text) and the literal nullptr.
+  template <class T, std::enable_if_t<uhigh_detail::is_character<T> ||
+                                          std::is_floating_point_v<T>,
+                                      int> = 0>
+  uhigh(T) = delete;
+  uhigh(std::nullptr_t) = delete;
 
   // The value of decimal text: one or more ASCII digits, leading zeros
   // allowed (and stripped). Anything else, the empty text included, throws
@@ -73,12 +121,16 @@ class UHIGH_EXPORT uhigh {
   // max(10, significant digits). O(text length).
   explicit uhigh(std::string_view decimal);
 
+  // The same for a NUL-terminated text; a null pointer throws
+  // std::invalid_argument.
+  explicit uhigh(const char* decimal);
+
   // A deep copy with the source's capacity; spare room is zero. O(capacity).
   uhigh(const uhigh& source);
 
   // Takes source's array without copying; source is left with none
-  // (capacity 0, length 0) and may then only be assigned to or destroyed.
-  // O(1), never throws.
+  // (capacity 0, length 0), which every operation takes as zero. O(1),
+  // never throws.
   uhigh(uhigh&& source) noexcept;
 
   // Becomes a deep copy of source (its capacity, length and digits). The new
@@ -92,6 +144,18 @@ class UHIGH_EXPORT uhigh {
   uhigh& operator=(uhigh&& source) noexcept;
 
   ~uhigh();
+
+  // The number of decimal digits: 1 for zero, a moved-from value included.
+  // O(1).
+  std::uint32_t digit_count() const noexcept { return length == 0 ? 1 : length; }
+
+  // The digit_count() digit values 0..9, least significant first. Valid
+  // until the value next changes. O(1).
+  const std::int8_t* digit_data() const noexcept { return length == 0 ? &zero_digit : digits; }
+
+  // Bytes in the digit array, digits and spare room: how far the value may
+  // grow before reserve() reallocates. 0 for a moved-from value. O(1).
+  std::uint32_t digit_capacity() const noexcept { return capacity; }
 
   // Makes capacity at least n without changing the value: when it must grow,
   // the new capacity is max(n, capacity + 10) (capped at max_digits) and the
@@ -117,21 +181,25 @@ class UHIGH_EXPORT uhigh {
   // negative one throws std::invalid_argument and changes nothing.
   // O(length * digits of factor).
   template <class Integer,
-            std::enable_if_t<std::is_integral_v<Integer> && !std::is_same_v<Integer, std::uint8_t>,
+            std::enable_if_t<(std::is_integral_v<Integer> || uhigh_detail::is_128<Integer>) &&
+                                 !uhigh_detail::is_character<Integer> &&
+                                 !std::is_same_v<Integer, std::uint8_t>,
                              int> = 0>
   void operator*=(Integer factor) {
-    if constexpr (std::is_signed_v<Integer>) {
+    if constexpr (std::is_signed_v<Integer> || std::is_same_v<Integer, uhigh_detail::int128>) {
       if (factor < 0) throw_negative();
     }
-    if (static_cast<unsigned long long>(factor) <= 255) {
+    if (factor <= 255) {
       *this *= static_cast<std::uint8_t>(factor);
     } else {
       *this *= uhigh(factor);
     }
   }
 
-  template <class Float, std::enable_if_t<std::is_floating_point_v<Float>, int> = 0>
-  void operator*=(Float) = delete;
+  template <class T, std::enable_if_t<uhigh_detail::is_character<T> ||
+                                          std::is_floating_point_v<T>,
+                                      int> = 0>
+  void operator*=(T) = delete;
 
   // this = this * other by long multiplication over other's digits, least
   // significant first: one partial product per multiplier digit (a zero digit
@@ -141,11 +209,71 @@ class UHIGH_EXPORT uhigh {
   // O(length * other.length + other.length^2).
   void operator*=(const uhigh& other);
 
+  // Three-way comparison: negative when left < right, 0 when equal, positive
+  // when left > right; only the sign has meaning (+-1 when the lengths
+  // differ, otherwise the first differing digit's difference, from the
+  // top). O(1) when the lengths differ, else O(length).
+  friend UHIGH_EXPORT std::int8_t compare(const uhigh& left, const uhigh& right);
+
+  // compare(left, right) > 0.
+  friend UHIGH_EXPORT bool operator>(const uhigh& left, const uhigh& right);
+
+  // The other relations, all consistent with compare.
+  friend bool operator==(const uhigh& left, const uhigh& right) {
+    return compare(left, right) == 0;
+  }
+  friend bool operator!=(const uhigh& left, const uhigh& right) {
+    return compare(left, right) != 0;
+  }
+  friend bool operator<(const uhigh& left, const uhigh& right) { return compare(left, right) < 0; }
+  friend bool operator<=(const uhigh& left, const uhigh& right) {
+    return compare(left, right) <= 0;
+  }
+  friend bool operator>=(const uhigh& left, const uhigh& right) {
+    return compare(left, right) >= 0;
+  }
+
+  // Sum, difference and product as new values, through the compound
+  // operators (so with their costs and errors: left - right throws
+  // std::domain_error when right > left).
+  friend uhigh operator+(uhigh left, const uhigh& right) {
+    left += right;
+    return left;
+  }
+  friend uhigh operator-(uhigh left, const uhigh& right) {
+    left -= right;
+    return left;
+  }
+  friend uhigh operator*(uhigh left, const uhigh& right) {
+    left *= right;
+    return left;
+  }
+
+  // Writes the decimal digits, most significant first, with no sign,
+  // padding of its own or line end, as one formatted insertion of a
+  // character string. O(length).
+  friend UHIGH_EXPORT std::ostream& operator<<(std::ostream& out, const uhigh& value);
+
+  // The digits as operator<< writes them. O(length).
+  friend UHIGH_EXPORT std::string to_string(const uhigh& value);
+
  private:
+  friend struct uhigh_detail::layout;
+
+  std::uint32_t capacity;  // bytes in the digit array; 0 only when there is none
+  std::uint32_t length;    // digits in use
+  std::int8_t* digits;     // owned; digit values 0..9, units first
+
+  // What digit_data() shows of a moved-from value.
+  static constexpr std::int8_t zero_digit = 0;
+
   [[noreturn]] static void throw_negative();
 
   // Sets the digits of magnitude into an object without an array.
   void assign_magnitude(unsigned long long magnitude);
+#if defined(__SIZEOF_INT128__)
+  void assign_magnitude(uhigh_detail::uint128 magnitude);
+#endif
 
   // reserve() for a request formed in 64 bits: std::length_error past
   // max_digits, before anything changes.
@@ -160,46 +288,7 @@ class UHIGH_EXPORT uhigh {
   // must keep them.
   void multiply_small(std::uint8_t factor);
 
-  // True for a zero in the form every operation hands back (or no value).
+  // True for a zero in the form every operation hands back, or a moved-from
+  // value.
   bool is_zero() const { return length <= 1 && (length == 0 || digits[0] == 0); }
 };
-
-// Three-way comparison: negative when left < right, 0 when equal, positive
-// when left > right; only the sign has meaning (+-1 when the lengths differ,
-// otherwise the first differing digit's difference, from the top).
-// O(1) when the lengths differ, else O(length).
-UHIGH_EXPORT std::int8_t compare(const uhigh& left, const uhigh& right);
-
-// compare(left, right) > 0.
-UHIGH_EXPORT bool operator>(const uhigh& left, const uhigh& right);
-
-// The other relations, all consistent with compare.
-inline bool operator==(const uhigh& left, const uhigh& right) { return compare(left, right) == 0; }
-inline bool operator!=(const uhigh& left, const uhigh& right) { return compare(left, right) != 0; }
-inline bool operator<(const uhigh& left, const uhigh& right) { return compare(left, right) < 0; }
-inline bool operator<=(const uhigh& left, const uhigh& right) { return compare(left, right) <= 0; }
-inline bool operator>=(const uhigh& left, const uhigh& right) { return compare(left, right) >= 0; }
-
-// Sum, difference and product as new values, through the compound operators
-// (so with their costs and errors: left - right throws std::domain_error
-// when right > left).
-inline uhigh operator+(uhigh left, const uhigh& right) {
-  left += right;
-  return left;
-}
-inline uhigh operator-(uhigh left, const uhigh& right) {
-  left -= right;
-  return left;
-}
-inline uhigh operator*(uhigh left, const uhigh& right) {
-  left *= right;
-  return left;
-}
-
-// Writes the decimal digits, most significant first, with no sign, padding of
-// its own or line end, as one formatted insertion of a character string.
-// A value of length 0 prints "0". O(length).
-UHIGH_EXPORT std::ostream& operator<<(std::ostream& out, const uhigh& value);
-
-// The digits as operator<< writes them. O(length).
-UHIGH_EXPORT std::string to_string(const uhigh& value);

@@ -4,8 +4,12 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "bignum/kernels.h"
+#include "bignum/kernels/table.h"
 #include "bignum/uhigh.h"
+#include "bignum/split_decimal.h"
+
+using uhigh_detail::decimal_low;
+using uhigh_detail::split_decimal;
 
 void uhigh::operator+=(const uhigh& other) {
   const std::uint32_t own = length;
@@ -17,7 +21,7 @@ void uhigh::operator+=(const uhigh& other) {
   reserve_wide(std::uint64_t{longer} + 1);
   const std::int8_t* addend = other.digits;
 
-  const kernels::table& k = kernels::active();
+  const uhigh_kernels::table& k = uhigh_kernels::active();
   std::int8_t carry = k.add(digits, digits, addend, shorter, 0);
   // The positions only the longer operand has: when that is other, its
   // digits are written into this array, which the reserve made large enough.
@@ -27,7 +31,9 @@ void uhigh::operator+=(const uhigh& other) {
     digits[longer] = decimal_low(split_decimal(carry));
     length = longer + 1;
   } else {
-    length = longer;
+    // Two moved-from values (length 0) add up to zero, which is one digit;
+    // the reserve gave the array, zero-filled.
+    length = std::max<std::uint32_t>(longer, 1);
   }
 }
 
@@ -36,8 +42,11 @@ void uhigh::operator-=(const uhigh& other) {
   // both without leading zeros, means other.length <= length. O(1) unless
   // the lengths are equal.
   if (compare(other, *this) > 0) throw std::domain_error("uhigh: subtrahend larger than minuend");
+  // A moved-from value is zero, so other is zero too: nothing changes, and
+  // there is no array to write.
+  if (length == 0) return;
   const std::uint32_t theirs = other.length;
-  const kernels::table& k = kernels::active();
+  const uhigh_kernels::table& k = uhigh_kernels::active();
   const std::int8_t borrow = k.sub(digits, digits, other.digits, theirs, 0);
   k.sub_borrow(digits + theirs, digits + theirs, length - theirs, borrow);
   while (length > 0 && digits[length - 1] == 0)

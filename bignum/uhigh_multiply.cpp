@@ -1,7 +1,11 @@
 // In-place multiplication of uhigh values: by one small factor, and by
 // another uhigh through long multiplication.
-#include "bignum/kernels.h"
+#include "bignum/kernels/table.h"
 #include "bignum/uhigh.h"
+#include "bignum/split_decimal.h"
+
+using uhigh_detail::decimal_low;
+using uhigh_detail::split_decimal;
 
 void uhigh::operator*=(std::uint8_t factor) {
   const bool zero_result = factor == 0 || is_zero();
@@ -23,7 +27,7 @@ void uhigh::multiply_small(std::uint8_t factor) {
   // Reserved for every factor, 0 and 1 included, before any digit changes.
   reserve_wide(std::uint64_t{length} + 1);
   const auto multiplier = decimal_low(split_decimal(static_cast<std::int8_t>(factor)));
-  const std::int8_t carry = kernels::active().mul_digit(digits, digits, length, multiplier, 0);
+  const std::int8_t carry = uhigh_kernels::active().mul_digit(digits, digits, length, multiplier, 0);
   if (carry != 0) {
     digits[length] = decimal_low(split_decimal(carry));
     ++length;

@@ -9,8 +9,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "bignum/kernels.h"
+#include "bignum/layout.h"
+#include "bignum/kernels/table.h"
 #include "bignum/uhigh.h"
+
+using uhigh_detail::layout;
 
 namespace {
 
@@ -40,12 +43,12 @@ std::string text_of(const uhigh& x) {
 // The invariants every operation keeps, zero as one digit included, and the
 // value against GMP.
 void check(const uhigh& x, const mpz_class& expected) {
-  require(x.length >= 1 && x.length <= x.capacity && x.digits != nullptr);
-  require(x.length == 1 || x.digits[x.length - 1] != 0);
-  for (std::uint32_t i = 0; i < x.length; ++i)
-    require(x.digits[i] >= 0 && x.digits[i] <= 9);
-  for (std::uint32_t i = x.length; i < x.capacity; ++i)
-    require(x.digits[i] == 0);
+  require(layout::length(x) >= 1 && layout::length(x) <= layout::capacity(x) && layout::digits(x) != nullptr);
+  require(layout::length(x) == 1 || layout::digits(x)[layout::length(x) - 1] != 0);
+  for (std::uint32_t i = 0; i < layout::length(x); ++i)
+    require(layout::digits(x)[i] >= 0 && layout::digits(x)[i] <= 9);
+  for (std::uint32_t i = layout::length(x); i < layout::capacity(x); ++i)
+    require(layout::digits(x)[i] == 0);
   require(text_of(x) == expected.get_str() && to_string(x) == expected.get_str());
 }
 
@@ -84,8 +87,8 @@ void with_integer(reader& in, Use use) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   reader in{data, size};
-  const auto forms = kernels::available();
-  kernels::select(forms[in.byte() % forms.size()]->name);
+  const auto forms = uhigh_kernels::available();
+  uhigh_kernels::select(forms[in.byte() % forms.size()]->name);
 
   uhigh value[4] = {uhigh(0), uhigh(1), uhigh(9), uhigh(99)};
   mpz_class model[4] = {0, 1, 9, 99};
@@ -110,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       }
       case 1:
-        if (std::max(a.length, b.length) >= most_digits) continue;
+        if (std::max(layout::length(a), layout::length(b)) >= most_digits) continue;
         a += b;
         ma += mb;
         break;
@@ -125,13 +128,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 3: {
         const std::uint8_t factor = in.byte();
-        if (a.length >= most_digits) continue;
+        if (layout::length(a) >= most_digits) continue;
         a *= factor;
         ma *= factor;
         break;
       }
       case 4:
-        if (a.length + b.length >= most_digits) continue;
+        if (layout::length(a) + layout::length(b) >= most_digits) continue;
         a *= b;
         ma *= mb;
         break;
@@ -145,10 +148,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 6:
         a = b;
         ma = mb;
-        require(a.capacity == b.capacity && a.length == b.length);
+        require(layout::capacity(a) == layout::capacity(b) && layout::length(a) == layout::length(b));
         break;
       case 7: {  // a factor of any integer type; a negative one is refused
-        if (a.length >= most_digits) continue;
+        if (layout::length(a) >= most_digits) continue;
         with_integer(in, [&](auto v) {
           try {
             a *= v;
@@ -179,7 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       }
       case 9:  // binary operators leave their operands alone
-        if (a.length + b.length >= most_digits) continue;
+        if (layout::length(a) + layout::length(b) >= most_digits) continue;
         switch (in.byte() % 3) {
           case 0:
             a = a + b;
@@ -198,12 +201,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 10: {  // moves
         uhigh taken(std::move(a));
-        require(a.length == 0 && a.digits == nullptr);
+        require(layout::length(a) == 0 && layout::digits(a) == nullptr);
         a = std::move(taken);
         break;
       }
       default:
-        if (a.length >= most_digits) continue;
+        if (layout::length(a) >= most_digits) continue;
         a += a;
         ma += ma;
         break;

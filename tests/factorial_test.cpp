@@ -1,4 +1,5 @@
 // n! against exact values.
+#include "bignum/layout.h"
 #include "app/factorial.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 #include "allocation_hooks.h"
 #include "kernel_log.h"
 #include "test_support.h"
+
+using uhigh_detail::layout;
 
 using test::text_of;
 
@@ -24,9 +27,9 @@ TEST(Factorial, CallsAreIndependent) {
   const int n = 30;
   uhigh first = factorial(n);
   const uhigh second = factorial(n);
-  EXPECT_NE(first.digits, second.digits);
-  first.digits[0] = 5;
-  EXPECT_EQ(second.digits[0], 0);
+  EXPECT_NE(layout::digits(first), layout::digits(second));
+  layout::digits(first)[0] = 5;
+  EXPECT_EQ(layout::digits(second)[0], 0);
 }
 
 TEST(Factorial, DoesEveryMultiplicationAndAllocationOfTheAlgorithm) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "bignum/kernels.h"
+#include "bignum/kernels/table.h"
 
 namespace test {
 
@@ -27,7 +27,7 @@ class kernel_log {
   const std::vector<kernel_call>& calls() const { return calls_; }
 
  private:
-  const kernels::table& before_;
+  const uhigh_kernels::table& before_;
   std::vector<kernel_call> calls_;
 };
 

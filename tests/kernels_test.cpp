@@ -1,7 +1,7 @@
 // Every fast kernel form against the reference form: all lengths 0..300, the
 // carry patterns that break such code, in place and aliased, and long random
 // runs.
-#include "bignum/kernels.h"
+#include "bignum/kernels/table.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 
 namespace {
 
-using kernels::digit;
+using uhigh_kernels::digit;
 using run = std::vector<digit>;
 
 // Runs of n digits: the patterns where carries and borrows ripple across
@@ -46,11 +46,11 @@ std::string describe(const char* kernel, std::size_t n, int carry, const char* m
          mode;
 }
 
-class KernelForm : public ::testing::TestWithParam<const kernels::table*> {};
+class KernelForm : public ::testing::TestWithParam<const uhigh_kernels::table*> {};
 
 TEST_P(KernelForm, AddAndSubtractEqualTheReference) {
-  const kernels::table& fast = *GetParam();
-  const kernels::table& ref = kernels::reference;
+  const uhigh_kernels::table& fast = *GetParam();
+  const uhigh_kernels::table& ref = uhigh_kernels::reference;
   std::mt19937 random(300);
   for (std::size_t n = 0; n <= 300; ++n) {
     const auto runs = patterns(n, random);
@@ -102,14 +102,14 @@ TEST_P(KernelForm, AddAndSubtractEqualTheReference) {
 }
 
 TEST_P(KernelForm, MultiplyByADigitEqualsTheReference) {
-  const kernels::table& fast = *GetParam();
+  const uhigh_kernels::table& fast = *GetParam();
   std::mt19937 random(81);
   for (std::size_t n = 0; n <= 300; ++n) {
     for (const run& a : patterns(n, random)) {
       for (digit m = 0; m <= 9; ++m) {
         for (digit carry = 0; carry <= 8; ++carry) {
           run want(n), got(n);
-          const digit w = kernels::reference.mul_digit(want.data(), a.data(), n, m, carry);
+          const digit w = uhigh_kernels::reference.mul_digit(want.data(), a.data(), n, m, carry);
           ASSERT_EQ(fast.mul_digit(got.data(), a.data(), n, m, carry), w)
               << describe("mul_digit", n, carry, "") << " m=" << int{m};
           ASSERT_EQ(got, want) << describe("mul_digit", n, carry, "") << " m=" << int{m};
@@ -124,8 +124,8 @@ TEST_P(KernelForm, MultiplyByADigitEqualsTheReference) {
 
 TEST_P(KernelForm, LongRandomRunsAtOddOffsets) {
   // Unaligned starts and long runs: every block boundary at every offset.
-  const kernels::table& fast = *GetParam();
-  const kernels::table& ref = kernels::reference;
+  const uhigh_kernels::table& fast = *GetParam();
+  const uhigh_kernels::table& ref = uhigh_kernels::reference;
   std::mt19937 random(5000);
   std::uniform_int_distribution<int> any(0, 9);
   for (int round = 0; round < 40; ++round) {
@@ -153,10 +153,10 @@ TEST_P(KernelForm, LongRandomRunsAtOddOffsets) {
   }
 }
 
-std::vector<const kernels::table*> fast_forms() {
-  std::vector<const kernels::table*> forms;
-  for (const kernels::table* t : kernels::available()) {
-    if (t != &kernels::reference) forms.push_back(t);
+std::vector<const uhigh_kernels::table*> fast_forms() {
+  std::vector<const uhigh_kernels::table*> forms;
+  for (const uhigh_kernels::table* t : uhigh_kernels::available()) {
+    if (t != &uhigh_kernels::reference) forms.push_back(t);
   }
   return forms;
 }
@@ -165,28 +165,28 @@ INSTANTIATE_TEST_SUITE_P(EveryForm, KernelForm, ::testing::ValuesIn(fast_forms()
                          [](const auto& info) { return std::string(info.param->name); });
 
 TEST(KernelSelection, NamesTheFormsAndRefusesUnknownOnes) {
-  const kernels::table& before = kernels::active();
-  EXPECT_EQ(kernels::available().front(), &kernels::reference);
-  EXPECT_FALSE(kernels::select("no-such-form"));
-  EXPECT_EQ(&kernels::active(), &before);
-  ASSERT_TRUE(kernels::select("reference"));
-  EXPECT_EQ(&kernels::active(), &kernels::reference);
-  ASSERT_TRUE(kernels::select(before.name));
+  const uhigh_kernels::table& before = uhigh_kernels::active();
+  EXPECT_EQ(uhigh_kernels::available().front(), &uhigh_kernels::reference);
+  EXPECT_FALSE(uhigh_kernels::select("no-such-form"));
+  EXPECT_EQ(&uhigh_kernels::active(), &before);
+  ASSERT_TRUE(uhigh_kernels::select("reference"));
+  EXPECT_EQ(&uhigh_kernels::active(), &uhigh_kernels::reference);
+  ASSERT_TRUE(uhigh_kernels::select(before.name));
 }
 
 TEST(KernelSelection, StartsOnTheFastestFormTheCpuRuns) {
-  EXPECT_EQ(test::startup_form, kernels::available().back()) << test::startup_form->name;
+  EXPECT_EQ(test::startup_form, uhigh_kernels::available().back()) << test::startup_form->name;
 }
 
 TEST(KernelSelection, ChoiceFollowsTheCpuFeatures) {
   const auto fastest = [](bool avx2, bool avx512f, bool avx512bw, bool neon) {
-    kernels::cpu_features cpu;
+    uhigh_kernels::cpu_features cpu;
     cpu.avx2 = avx2;
     cpu.avx512f = avx512f;
     cpu.avx512bw = avx512bw;
     cpu.neon = neon;
-    const auto forms = kernels::forms_for(cpu);
-    EXPECT_EQ(forms[0], &kernels::reference);
+    const auto forms = uhigh_kernels::forms_for(cpu);
+    EXPECT_EQ(forms[0], &uhigh_kernels::reference);
     return std::string(forms.back()->name);
   };
 #if defined(__x86_64__) || defined(_M_X64)

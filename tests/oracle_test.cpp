@@ -13,7 +13,7 @@
 
 #include "app/dialogue.h"
 #include "app/factorial.h"
-#include "bignum/kernels.h"
+#include "bignum/kernels/table.h"
 #include "test_support.h"
 
 using test::from_text;
@@ -72,7 +72,7 @@ std::size_t random_length(std::mt19937& random, std::size_t most) {
 // the older x86-64 CPUs), so those take the same cases with smaller bounds.
 bool small_bounds() {
   static const bool emulated = std::getenv("UHIGH_EMULATED") != nullptr;
-  return emulated || &kernels::active() == &kernels::reference;
+  return emulated || &uhigh_kernels::active() == &uhigh_kernels::reference;
 }
 
 std::string trace(int i) {

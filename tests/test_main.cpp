@@ -15,11 +15,11 @@
 #include <iostream>
 #include <string>
 
-#include "bignum/kernels.h"
+#include "bignum/kernels/table.h"
 #include "test_support.h"
 
 namespace test {
-const kernels::table* startup_form = nullptr;
+const uhigh_kernels::table* startup_form = nullptr;
 }
 
 namespace {
@@ -38,11 +38,11 @@ bool starts_with(const char* text, const char* prefix) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  test::startup_form = &kernels::active();  // before any select
+  test::startup_form = &uhigh_kernels::active();  // before any select
   ::testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--list-forms") == 0) {
-      for (const kernels::table* form : kernels::available())
+      for (const uhigh_kernels::table* form : uhigh_kernels::available())
         std::cout << form->name << "\n";
       return 0;
     }
@@ -55,12 +55,12 @@ int main(int argc, char** argv) {
       GTEST_FLAG_SET(filter, (which == "form" ? "" : "-") + std::string(form_dependent));
     } else if (starts_with(argv[i], "--kernels=")) {
       const char* name = argv[i] + std::strlen("--kernels=");
-      if (!kernels::select(name)) {
+      if (!uhigh_kernels::select(name)) {
         std::cout << "kernel form '" << name << "' is not available on this CPU: skipped\n";
         return 77;
       }
     }
   }
-  std::cout << "kernel form: " << kernels::active().name << "\n";
+  std::cout << "kernel form: " << uhigh_kernels::active().name << "\n";
   return RUN_ALL_TESTS();
 }

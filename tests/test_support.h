@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "bignum/layout.h"
 #include "bignum/uhigh.h"
 
-namespace kernels {
+using uhigh_detail::layout;
+
+namespace uhigh_kernels {
 struct table;
 }
 
@@ -17,7 +20,7 @@ namespace test {
 
 // The kernel form that was active when the test binary started, before any
 // --kernels choice.
-extern const kernels::table* startup_form;
+extern const uhigh_kernels::table* startup_form;
 
 // A uhigh holding exactly the digits of text (most significant first),
 // leading zeros kept, with at least min_capacity bytes of array.
@@ -25,9 +28,9 @@ inline uhigh from_text(const std::string& text, std::uint32_t min_capacity = 0) 
   uhigh value(0);
   value.reserve(std::max<std::uint32_t>(static_cast<std::uint32_t>(text.size()), min_capacity));
   for (std::size_t i = 0; i < text.size(); ++i) {
-    value.digits[text.size() - 1 - i] = static_cast<std::int8_t>(text[i] - '0');
+    layout::digits(value)[text.size() - 1 - i] = static_cast<std::int8_t>(text[i] - '0');
   }
-  value.length = static_cast<std::uint32_t>(text.size());
+  layout::length(value) = static_cast<std::uint32_t>(text.size());
   return value;
 }
 
@@ -35,10 +38,10 @@ inline uhigh from_text(const std::string& text, std::uint32_t min_capacity = 0) 
 // for the cases that must cope with it anyway.
 inline uhigh without_array() {
   uhigh value(0);
-  delete[] value.digits;
-  value.digits = nullptr;
-  value.capacity = 0;
-  value.length = 0;
+  delete[] layout::digits(value);
+  layout::digits(value) = nullptr;
+  layout::capacity(value) = 0;
+  layout::length(value) = 0;
   return value;
 }
 
@@ -50,17 +53,17 @@ inline std::string text_of(const uhigh& value) {
 
 // The whole array, spare room included, units first.
 inline std::vector<int> array_of(const uhigh& value) {
-  return std::vector<int>(value.digits, value.digits + value.capacity);
+  return std::vector<int>(layout::digits(value), layout::digits(value) + layout::capacity(value));
 }
 
 // The digits in use, units first.
 inline std::vector<int> digits_of(const uhigh& value) {
-  return std::vector<int>(value.digits, value.digits + value.length);
+  return std::vector<int>(layout::digits(value), layout::digits(value) + layout::length(value));
 }
 
 inline bool spare_room_is_zero(const uhigh& value) {
-  for (std::uint32_t i = value.length; i < value.capacity; ++i) {
-    if (value.digits[i] != 0) return false;
+  for (std::uint32_t i = layout::length(value); i < layout::capacity(value); ++i) {
+    if (layout::digits(value)[i] != 0) return false;
   }
   return true;
 }

@@ -2,7 +2,10 @@
 // self-operands, leading zeros.
 #include <gtest/gtest.h>
 
+#include "bignum/layout.h"
 #include "test_support.h"
+
+using uhigh_detail::layout;
 
 using test::digits_of;
 using test::from_text;
@@ -23,7 +26,7 @@ TEST(Addition, CarriesIntoANewTopDigit) {
 
   uhigh z(0);
   z += uhigh(123);
-  EXPECT_EQ(z.length, 3u);
+  EXPECT_EQ(layout::length(z), 3u);
   EXPECT_EQ(text_of(z), "123");
 }
 
@@ -39,9 +42,9 @@ TEST(Addition, CarryRipplesThroughLongRunsOfNines) {
 
 TEST(Addition, ReservesTheLongerLengthPlusOneEvenWithoutCarry) {
   uhigh a(1234567890);
-  ASSERT_EQ(a.capacity, 10u);
+  ASSERT_EQ(layout::capacity(a), 10u);
   a += uhigh(1);
-  EXPECT_EQ(a.capacity, 20u);
+  EXPECT_EQ(layout::capacity(a), 20u);
   EXPECT_EQ(text_of(a), "1234567891");
 }
 
@@ -50,13 +53,13 @@ TEST(Addition, SelfAdditionDoublesAcrossGrowth) {
   std::vector<std::uint32_t> capacities;
   for (int i = 0; i < 100; ++i) {
     x += x;
-    if (capacities.empty() || capacities.back() != x.capacity) capacities.push_back(x.capacity);
+    if (capacities.empty() || capacities.back() != layout::capacity(x)) capacities.push_back(layout::capacity(x));
     if (i == 9) {
       EXPECT_EQ(text_of(x), "1024");
     }
   }
   EXPECT_EQ(text_of(x), "1267650600228229401496703205376");
-  EXPECT_EQ(x.capacity, 40u);
+  EXPECT_EQ(layout::capacity(x), 40u);
   EXPECT_EQ(capacities, (std::vector<std::uint32_t>{10, 20, 30, 40}));
   EXPECT_TRUE(test::spare_room_is_zero(x));
 }
@@ -70,19 +73,19 @@ TEST(Addition, KeepsLeadingZerosItIsGiven) {
 TEST(Subtraction, StripsTheLeadingZerosItMakes) {
   uhigh a(100);
   a -= uhigh(1);
-  EXPECT_EQ(a.length, 2u);
+  EXPECT_EQ(layout::length(a), 2u);
   EXPECT_EQ(text_of(a), "99");
 
   uhigh b(1000);
   b -= uhigh(999);
-  EXPECT_EQ(b.length, 1u);
+  EXPECT_EQ(layout::length(b), 1u);
   EXPECT_EQ(text_of(b), "1");
 
   uhigh c(1000);
   c -= uhigh(1);  // the borrow runs through three zeros
-  EXPECT_EQ(c.length, 3u);
+  EXPECT_EQ(layout::length(c), 3u);
   EXPECT_EQ(text_of(c), "999");
-  EXPECT_EQ(c.capacity, 10u) << "subtraction never reallocates";
+  EXPECT_EQ(layout::capacity(c), 10u) << "subtraction never reallocates";
 }
 
 TEST(Subtraction, DownToZero) {

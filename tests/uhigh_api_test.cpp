@@ -12,9 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "bignum/layout.h"
 #include "allocation_hooks.h"
 #include "app/factorial.h"
 #include "test_support.h"
+
+using uhigh_detail::layout;
 
 using test::digits_of;
 using test::text_of;
@@ -39,7 +42,7 @@ void expect_unchanged_after(uhigh& x, Operation operation) {
   const uhigh before(x);
   operation();
   EXPECT_EQ(digits_of(x), digits_of(before));
-  EXPECT_EQ(x.capacity, before.capacity);
+  EXPECT_EQ(layout::capacity(x), layout::capacity(before));
 }
 
 }  // namespace
@@ -57,8 +60,8 @@ TEST(Construction, EveryIntegerTypeGivesItsExactValue) {
   EXPECT_EQ(text_of(uhigh(ULLONG_MAX)), "18446744073709551615");
   EXPECT_EQ(text_of(uhigh(LLONG_MAX)), "9223372036854775807");
   EXPECT_EQ(text_of(uhigh(static_cast<unsigned short>(0))), "0");
-  EXPECT_EQ(uhigh(ULLONG_MAX).capacity, 20u);
-  EXPECT_EQ(uhigh(7UL).capacity, 10u);  // as uhigh(int) gives
+  EXPECT_EQ(uhigh(ULLONG_MAX).digit_capacity(), 20u);
+  EXPECT_EQ(uhigh(7UL).digit_capacity(), 10u);  // as uhigh(int) gives
   EXPECT_THROW(uhigh(-1LL), std::invalid_argument);
   EXPECT_THROW(uhigh(LLONG_MIN), std::invalid_argument);
   EXPECT_THROW(uhigh(static_cast<short>(-5)), std::invalid_argument);
@@ -67,7 +70,7 @@ TEST(Construction, EveryIntegerTypeGivesItsExactValue) {
 TEST(Construction, TextOfDigitsOnly) {
   EXPECT_EQ(text_of(uhigh(std::string_view("000123"))), "123");
   EXPECT_EQ(digits_of(uhigh(std::string_view("0000"))), std::vector<int>{0});
-  EXPECT_EQ(uhigh(std::string_view("12345678901234567890123")).capacity, 23u);
+  EXPECT_EQ(uhigh(std::string_view("12345678901234567890123")).digit_capacity(), 23u);
   // '/' and ':' stand right below and above the digits.
   for (const char* bad : {"", "-1", "+1", " 1", "1 ", "12a3", "1.5", "1e3", "1/2", "12:3"}) {
     SCOPED_TRACE(bad);
@@ -137,11 +140,11 @@ TEST(Operators, RelationsAndArithmeticAgreeWithCompare) {
 
 TEST(Moves, TakeTheArrayAndLeaveAnAssignableValue) {
   uhigh source(std::string_view("123456789012"));
-  const std::int8_t* array = source.digits;
+  const std::int8_t* array = layout::digits(source);
   uhigh taken(std::move(source));
-  EXPECT_EQ(taken.digits, array);
+  EXPECT_EQ(layout::digits(taken), array);
   EXPECT_EQ(text_of(taken), "123456789012");
-  EXPECT_TRUE(source.capacity == 0 && source.length == 0 && source.digits == nullptr);
+  EXPECT_TRUE(layout::capacity(source) == 0 && layout::length(source) == 0 && layout::digits(source) == nullptr);
 
   source = uhigh(42);  // a moved-from value may be assigned to
   EXPECT_EQ(text_of(source), "42");

@@ -4,7 +4,10 @@
 #include <iomanip>
 #include <sstream>
 
+#include "bignum/layout.h"
 #include "test_support.h"
+
+using uhigh_detail::layout;
 
 using test::from_text;
 using test::text_of;
@@ -27,11 +30,15 @@ TEST(Compare, EqualValues) {
   EXPECT_EQ(compare(uhigh(0), uhigh(0)), 0);
 }
 
-TEST(Compare, EmptyValueSortsBelowZero) {
+TEST(Compare, AValueOfNoDigitsIsZero) {
+  // As a moved-from value is: equal to zero, below everything else.
   uhigh empty(0);
-  empty.length = 0;
-  EXPECT_EQ(compare(empty, uhigh(0)), -1);
+  layout::length(empty) = 0;
+  EXPECT_EQ(compare(empty, uhigh(0)), 0);
+  EXPECT_EQ(compare(uhigh(0), empty), 0);
   EXPECT_EQ(compare(empty, empty), 0);
+  EXPECT_LT(compare(empty, uhigh(1)), 0);
+  EXPECT_GT(compare(uhigh(1), empty), 0);
 }
 
 TEST(GreaterThan, IsStrict) {
@@ -44,10 +51,10 @@ TEST(Output, WritesExactlyTheDigitsInUse) {
   EXPECT_EQ(text_of(uhigh(0)), "0");
   EXPECT_EQ(text_of(uhigh(305)), "305");
   uhigh spare = from_text("42", 30);
-  spare.digits[5] = 7;  // beyond length: never printed
+  layout::digits(spare)[5] = 7;  // beyond length: never printed
   EXPECT_EQ(text_of(spare), "42");
   uhigh empty(0);
-  empty.length = 0;
+  layout::length(empty) = 0;
   EXPECT_EQ(text_of(empty), "0");
 }
 

@@ -7,38 +7,42 @@
 #include <new>
 #include <stdexcept>
 
+#include "bignum/layout.h"
 #include "allocation_hooks.h"
+#include "bignum/split_decimal.h"
 #include "test_support.h"
+
+using uhigh_detail::layout;
 
 using test::array_of;
 using test::digits_of;
 using test::from_text;
 
 TEST(SplitDecimal, QuotientHighRemainderLow) {
-  EXPECT_EQ(split_decimal(19), (1 << 8) | 9);
-  EXPECT_EQ(split_decimal(0), 0);
-  EXPECT_EQ(split_decimal(89), (8 << 8) | 9);
-  EXPECT_EQ(split_decimal(127), (12 << 8) | 7);
-  EXPECT_EQ(decimal_low(split_decimal(-3)), -3);  // remainder keeps the sign
+  EXPECT_EQ(uhigh_detail::split_decimal(19), (1 << 8) | 9);
+  EXPECT_EQ(uhigh_detail::split_decimal(0), 0);
+  EXPECT_EQ(uhigh_detail::split_decimal(89), (8 << 8) | 9);
+  EXPECT_EQ(uhigh_detail::split_decimal(127), (12 << 8) | 7);
+  EXPECT_EQ(uhigh_detail::decimal_low(uhigh_detail::split_decimal(-3)), -3);  // remainder keeps the sign
   for (int v = 0; v <= 127; ++v) {
-    const auto split = split_decimal(static_cast<std::int8_t>(v));
-    ASSERT_EQ(decimal_high(split) * 10 + decimal_low(split), v);
+    const auto split = uhigh_detail::split_decimal(static_cast<std::int8_t>(v));
+    ASSERT_EQ(uhigh_detail::decimal_high(split) * 10 + uhigh_detail::decimal_low(split), v);
   }
 }
 
 TEST(Construction, DigitsUnitsFirstInTenBytes) {
   const uhigh zero(0);
-  EXPECT_EQ(zero.length, 1u);
-  EXPECT_EQ(zero.capacity, 10u);
+  EXPECT_EQ(layout::length(zero), 1u);
+  EXPECT_EQ(layout::capacity(zero), 10u);
   EXPECT_EQ(array_of(zero), std::vector<int>(10, 0));
 
   const uhigh v(305);
-  EXPECT_EQ(v.length, 3u);
+  EXPECT_EQ(layout::length(v), 3u);
   EXPECT_EQ(array_of(v), (std::vector<int>{5, 0, 3, 0, 0, 0, 0, 0, 0, 0}));
 
   const uhigh top(INT_MAX);
-  EXPECT_EQ(top.length, 10u);
-  EXPECT_EQ(top.capacity, 10u);
+  EXPECT_EQ(layout::length(top), 10u);
+  EXPECT_EQ(layout::capacity(top), 10u);
   EXPECT_EQ(test::text_of(top), "2147483647");
 }
 
@@ -49,17 +53,17 @@ TEST(Construction, NegativeValueIsRefused) {
 
 TEST(Reserve, GrowsByAtLeastTenAndKeepsTheValue) {
   uhigh v(305);
-  const std::int8_t* before = v.digits;
+  const std::int8_t* before = layout::digits(v);
   v.reserve(10);
   v.reserve(3);
-  EXPECT_EQ(v.capacity, 10u);
-  EXPECT_EQ(v.digits, before) << "no reallocation when the room is there";
+  EXPECT_EQ(layout::capacity(v), 10u);
+  EXPECT_EQ(layout::digits(v), before) << "no reallocation when the room is there";
 
   v.reserve(11);
-  EXPECT_EQ(v.capacity, 20u);
+  EXPECT_EQ(layout::capacity(v), 20u);
   v.reserve(45);
-  EXPECT_EQ(v.capacity, 45u);
-  EXPECT_EQ(v.length, 3u);
+  EXPECT_EQ(layout::capacity(v), 45u);
+  EXPECT_EQ(layout::length(v), 3u);
   EXPECT_EQ(digits_of(v), (std::vector<int>{5, 0, 3}));
   EXPECT_TRUE(test::spare_room_is_zero(v));
 }
@@ -67,19 +71,19 @@ TEST(Reserve, GrowsByAtLeastTenAndKeepsTheValue) {
 TEST(Reserve, WithoutAnArrayAllocatesAFreshOne) {
   uhigh v = test::without_array();
   v.reserve(4);
-  EXPECT_EQ(v.capacity, 10u);
+  EXPECT_EQ(layout::capacity(v), 10u);
   EXPECT_EQ(array_of(v), std::vector<int>(10, 0));
 }
 
 TEST(Reserve, FailedAllocationLeavesTheValue) {
   uhigh v = from_text("987654321");
-  const std::int8_t* before = v.digits;
+  const std::int8_t* before = layout::digits(v);
   {
     test::failing_allocation fail(0);
     EXPECT_THROW(v.reserve(100), std::bad_alloc);
   }
-  EXPECT_EQ(v.digits, before);
-  EXPECT_EQ(v.capacity, 10u);
+  EXPECT_EQ(layout::digits(v), before);
+  EXPECT_EQ(layout::capacity(v), 10u);
   EXPECT_EQ(test::text_of(v), "987654321");
 }
 
@@ -88,22 +92,22 @@ TEST(Copy, OfAValueWithoutAnArrayAllocatesNone) {
   const long before = test::array_allocations();
   const uhigh copy(empty);
   EXPECT_EQ(test::array_allocations(), before);
-  EXPECT_EQ(copy.digits, nullptr);
-  EXPECT_EQ(copy.capacity, 0u);
+  EXPECT_EQ(layout::digits(copy), nullptr);
+  EXPECT_EQ(layout::capacity(copy), 0u);
 }
 
 TEST(Copy, IsDeepAndKeepsTheSourceCapacity) {
   uhigh source = from_text("123456789012", 30);
-  source.digits[20] = 7;  // junk in the spare room is not carried over
+  layout::digits(source)[20] = 7;  // junk in the spare room is not carried over
   uhigh copy(source);
-  EXPECT_EQ(copy.capacity, 30u);
-  EXPECT_EQ(copy.length, 12u);
-  EXPECT_NE(copy.digits, source.digits);
+  EXPECT_EQ(layout::capacity(copy), 30u);
+  EXPECT_EQ(layout::length(copy), 12u);
+  EXPECT_NE(layout::digits(copy), layout::digits(source));
   EXPECT_EQ(digits_of(copy), digits_of(source));
   EXPECT_TRUE(test::spare_room_is_zero(copy));
 
-  source.digits[0] = 9;
-  copy.digits[1] = 0;
+  layout::digits(source)[0] = 9;
+  layout::digits(copy)[1] = 0;
   EXPECT_EQ(test::text_of(source), "123456789019");
   EXPECT_EQ(test::text_of(copy), "123456789002");
 }
@@ -112,19 +116,19 @@ TEST(Assignment, TakesTheSourceLayoutInANewArray) {
   uhigh target = from_text("99999999999999999999999", 40);
   const uhigh source(305);
   target = source;
-  EXPECT_EQ(target.capacity, 10u);
-  EXPECT_EQ(target.length, 3u);
-  EXPECT_NE(target.digits, source.digits);
+  EXPECT_EQ(layout::capacity(target), 10u);
+  EXPECT_EQ(layout::length(target), 3u);
+  EXPECT_NE(layout::digits(target), layout::digits(source));
   EXPECT_EQ(array_of(target), array_of(source));
 }
 
 TEST(Assignment, SelfAssignmentChangesNothing) {
   uhigh v = from_text("4242", 20);
-  const std::int8_t* before = v.digits;
+  const std::int8_t* before = layout::digits(v);
   uhigh& alias = v;
   v = alias;
-  EXPECT_EQ(v.digits, before);
-  EXPECT_EQ(v.capacity, 20u);
+  EXPECT_EQ(layout::digits(v), before);
+  EXPECT_EQ(layout::capacity(v), 20u);
   EXPECT_EQ(test::text_of(v), "4242");
 }
 
@@ -146,16 +150,16 @@ TEST(DigitLimit, RequestsPastFourBillionDigitsThrowBeforeAnyChange) {
   // A value claiming the largest length; every operation that lengthens it
   // must refuse before it touches the (small) array behind it.
   uhigh v(5);
-  std::int8_t* real = v.digits;
-  v.length = uhigh::max_digits;
-  v.capacity = uhigh::max_digits;
+  std::int8_t* real = layout::digits(v);
+  layout::length(v) = uhigh::max_digits;
+  layout::capacity(v) = uhigh::max_digits;
   EXPECT_THROW(v *= 10, std::length_error);
   EXPECT_THROW(v *= 3, std::length_error);
   EXPECT_THROW(v += v, std::length_error);
-  EXPECT_EQ(v.digits, real);
-  EXPECT_EQ(v.length, uhigh::max_digits);
-  v.length = 1;
-  v.capacity = 10;
+  EXPECT_EQ(layout::digits(v), real);
+  EXPECT_EQ(layout::length(v), uhigh::max_digits);
+  layout::length(v) = 1;
+  layout::capacity(v) = 10;
   EXPECT_EQ(test::text_of(v), "5");
 }
 
@@ -166,15 +170,15 @@ TEST(DigitLimit, ExactlyTheLimitFitsAndOneMoreDoesNot) {
     GTEST_SKIP() << "UHIGH_TEST_MAX_DIGITS unset";
   uhigh v(5);
   v.reserve(4294967295u);
-  ASSERT_EQ(v.capacity, 4294967295u);
+  ASSERT_EQ(layout::capacity(v), 4294967295u);
   // Pretend the value fills all but one digit; the shift by one place then
   // asks for exactly the limit, and the next for one more.
-  v.length = 4294967294u;
-  v.digits[v.length - 1] = 1;
+  layout::length(v) = 4294967294u;
+  layout::digits(v)[layout::length(v) - 1] = 1;
   v *= 10;
-  EXPECT_EQ(v.length, 4294967295u);
-  EXPECT_EQ(v.digits[v.length - 1], 1);
-  EXPECT_EQ(v.digits[0], 0);
+  EXPECT_EQ(layout::length(v), 4294967295u);
+  EXPECT_EQ(layout::digits(v)[layout::length(v) - 1], 1);
+  EXPECT_EQ(layout::digits(v)[0], 0);
   EXPECT_THROW(v *= 10, std::length_error);
-  EXPECT_EQ(v.length, 4294967295u);
+  EXPECT_EQ(layout::length(v), 4294967295u);
 }

@@ -4,7 +4,7 @@
 
 #include "bignum/kernels/simd.h"
 
-namespace kernels {
+namespace uhigh_kernels {
 namespace {
 
 struct avx2_block {
@@ -116,4 +116,4 @@ struct avx2_block {
 
 const table avx2 = simd<avx2_block>::form("avx2");
 
-}  // namespace kernels
+}  // namespace uhigh_kernels

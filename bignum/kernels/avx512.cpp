@@ -13,7 +13,7 @@
 
 #include "bignum/kernels/simd.h"
 
-namespace kernels {
+namespace uhigh_kernels {
 namespace {
 
 struct avx512_block {
@@ -72,4 +72,4 @@ struct avx512_block {
 
 const table avx512 = simd<avx512_block>::form("avx512");
 
-}  // namespace kernels
+}  // namespace uhigh_kernels

@@ -5,7 +5,7 @@
 // leave the vector registers.
 #include "bignum/kernels/neon_common.h"
 
-namespace kernels {
+namespace uhigh_kernels {
 namespace {
 
 struct neon_block : neon_common {
@@ -41,4 +41,4 @@ struct neon_block : neon_common {
 
 const table neon = simd<neon_block>::form("neon");
 
-}  // namespace kernels
+}  // namespace uhigh_kernels

@@ -9,7 +9,7 @@
 
 #include "bignum/kernels/simd.h"
 
-namespace kernels {
+namespace uhigh_kernels {
 namespace {
 
 struct neon_common {
@@ -105,4 +105,4 @@ struct neon_common {
 };
 
 }  // namespace
-}  // namespace kernels
+}  // namespace uhigh_kernels

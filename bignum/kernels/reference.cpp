@@ -1,11 +1,15 @@
 // The reference form: one digit per step, every digit sum split by
 // split_decimal into the digit that stays and the carry that moves on. These
 // loops are the definition of each kernel's result; keep them plain.
-#include "bignum/kernels.h"
+#include "bignum/kernels/table.h"
 #include "bignum/split_decimal.h"
 
-namespace kernels {
+namespace uhigh_kernels {
 namespace {
+
+using uhigh_detail::decimal_high;
+using uhigh_detail::decimal_low;
+using uhigh_detail::split_decimal;
 
 digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry) {
   for (std::size_t i = 0; i < n; ++i) {
@@ -66,6 +70,11 @@ digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
 
 }  // namespace
 
-const table reference = {"reference", add, add_carry, sub, sub_borrow, mul_digit};
+const table reference = {.name = "reference",
+                         .add = add,
+                         .add_carry = add_carry,
+                         .sub = sub,
+                         .sub_borrow = sub_borrow,
+                         .mul_digit = mul_digit};
 
-}  // namespace kernels
+}  // namespace uhigh_kernels

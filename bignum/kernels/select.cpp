@@ -1,8 +1,7 @@
-// Which kernel form uhigh uses. The pointer starts at the reference form by
-// constant initialisation, so arithmetic done during another file's static
-// initialisation is correct (if slow); the dynamic initialiser below then
-// moves it to the fastest form the CPU can run.
+// Which kernel form uhigh uses: the one place that decides which forms may
+// run on this CPU, and the one pointer that says which does.
 #include <algorithm>
+#include <atomic>
 
 #include "bignum/kernels/forms.h"
 
@@ -11,15 +10,18 @@
 #include <sys/auxv.h>
 #endif
 
-namespace kernels {
+namespace uhigh_kernels {
 namespace {
 
-const table* current = &reference;
-
-const bool chosen_at_startup = [] {
-  current = forms_for(this_cpu()).back();
-  return true;
-}();
+// The form in use, chosen the first time any thread asks: a function-local
+// static is initialised exactly once, under the language's own lock, so a
+// thread started by another file's static initialiser cannot race the
+// choice. Atomic, because select() and install() may change it later (when
+// no arithmetic runs, but perhaps from another thread than the last user).
+std::atomic<const table*>& current() {
+  static std::atomic<const table*> form{forms_for(this_cpu()).back()};
+  return form;
+}
 
 }  // namespace
 
@@ -53,19 +55,28 @@ std::vector<const table*> forms_for([[maybe_unused]] const cpu_features& cpu) {
   return forms;
 }
 
-const table& active() { return *current; }
+const table& active() { return *current().load(std::memory_order_acquire); }
 
 std::vector<const table*> available() { return forms_for(this_cpu()); }
 
+void install(const table& form) { current().store(&form, std::memory_order_release); }
+
+std::vector<std::string_view> forms() {
+  std::vector<std::string_view> names;
+  for (const table* form : available())
+    names.push_back(form->name);
+  return names;
+}
+
+std::string_view active_form() { return active().name; }
+
 bool select(std::string_view name) {
-  const auto forms = available();
+  const auto all = available();
   const auto found =
-      std::find_if(forms.begin(), forms.end(), [&](const table* t) { return t->name == name; });
-  if (found == forms.end()) return false;
-  current = *found;
+      std::find_if(all.begin(), all.end(), [&](const table* t) { return t->name == name; });
+  if (found == all.end()) return false;
+  install(**found);
   return true;
 }
 
-void install(const table& form) { current = &form; }
-
-}  // namespace kernels
+}  // namespace uhigh_kernels

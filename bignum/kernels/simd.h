@@ -36,7 +36,7 @@
 
 #include "bignum/kernels/forms.h"
 
-namespace kernels {
+namespace uhigh_kernels {
 namespace {
 
 constexpr std::size_t block = 64;
@@ -251,7 +251,12 @@ struct simd {
   }
 
   static constexpr table form(std::string_view name) {
-    return {name, add, add_carry, sub, sub_borrow, mul_digit};
+    return {.name = name,
+            .add = add,
+            .add_carry = add_carry,
+            .sub = sub,
+            .sub_borrow = sub_borrow,
+            .mul_digit = mul_digit};
   }
 };
 
@@ -269,4 +274,4 @@ struct product_tables {
 };
 
 }  // namespace
-}  // namespace kernels
+}  // namespace uhigh_kernels

@@ -5,7 +5,7 @@
 
 #include "bignum/kernels/simd.h"
 
-namespace kernels {
+namespace uhigh_kernels {
 namespace {
 
 struct sse2_block {
@@ -118,4 +118,4 @@ struct sse2_block {
 
 const table sse2 = simd<sse2_block>::form("sse2");
 
-}  // namespace kernels
+}  // namespace uhigh_kernels

@@ -33,7 +33,7 @@
 #define UHIGH_WORD_BITS (SIZE_MAX > 0xFFFFFFFFu ? 64 : 32)
 #endif
 
-namespace kernels {
+namespace uhigh_kernels {
 namespace {
 
 using word_t = std::conditional_t<UHIGH_WORD_BITS == 64, std::uint64_t, std::uint32_t>;
@@ -156,7 +156,11 @@ digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
 
 }  // namespace word_form
 
-const table word = {"word",         word_form::add,        word_form::add_carry,
-                    word_form::sub, word_form::sub_borrow, word_form::mul_digit};
+const table word = {.name = "word",
+                    .add = word_form::add,
+                    .add_carry = word_form::add_carry,
+                    .sub = word_form::sub,
+                    .sub_borrow = word_form::sub_borrow,
+                    .mul_digit = word_form::mul_digit};
 
-}  // namespace kernels
+}  // namespace uhigh_kernels
