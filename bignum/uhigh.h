@@ -34,9 +34,11 @@
 // uhigh argument: compare(3, 7) does not compile, x == 5 and 5 == x do.
 #pragma once
 
+// Below C++17 the one error below is all a consumer sees: the rest of the
+// header is skipped, so no error of its own follows it.
 #if defined(_MSVC_LANG) ? _MSVC_LANG < 201703L : __cplusplus < 201703L
 #error "<bignum/uhigh.h> needs C++17 or later (-std=c++17)"
-#endif
+#else
 
 #include <cstdint>
 #include <iosfwd>
@@ -80,14 +82,17 @@ inline constexpr bool is_other_integer = std::is_integral_v<T> && !std::is_same_
                                          !is_character<T> && !is_128<T>;
 }  // namespace uhigh_detail
 
-class UHIGH_EXPORT uhigh {
+// Only the members below marked UHIGH_EXPORT (the public ones, and the two
+// private ones that the inline templates call) are visible outside a shared
+// libuhigh: the rest is no part of its ABI.
+class uhigh {
  public:
   static constexpr std::uint32_t max_digits = 4'294'967'295u;
   static constexpr std::uint32_t min_growth = 10;
 
   // The decimal digits of value (>= 0, else std::invalid_argument), in an
   // array of capacity 10. O(1).
-  uhigh(int value);
+  UHIGH_EXPORT uhigh(int value);
 
   // The exact value of any other integer type (long long, unsigned long
   // long, ...; a negative value throws std::invalid_argument), in an array
@@ -103,8 +108,8 @@ class UHIGH_EXPORT uhigh {
 #if defined(__SIZEOF_INT128__)
   // The exact 128-bit values, where the compiler has the types; a negative
   // one throws std::invalid_argument. O(1).
-  uhigh(uhigh_detail::int128 value);
-  uhigh(uhigh_detail::uint128 value);
+  UHIGH_EXPORT uhigh(uhigh_detail::int128 value);
+  UHIGH_EXPORT uhigh(uhigh_detail::uint128 value);
 #endif
 
   // Not numbers: bool, char and the other character types, floating-point
@@ -119,31 +124,31 @@ class UHIGH_EXPORT uhigh {
   // allowed (and stripped). Anything else, the empty text included, throws
   // std::invalid_argument naming the offending position (0-based). Capacity
   // max(10, significant digits). O(text length).
-  explicit uhigh(std::string_view decimal);
+  UHIGH_EXPORT explicit uhigh(std::string_view decimal);
 
   // The same for a NUL-terminated text; a null pointer throws
   // std::invalid_argument.
-  explicit uhigh(const char* decimal);
+  UHIGH_EXPORT explicit uhigh(const char* decimal);
 
   // A deep copy with the source's capacity; spare room is zero. O(capacity).
-  uhigh(const uhigh& source);
+  UHIGH_EXPORT uhigh(const uhigh& source);
 
   // Takes source's array without copying; source is left with none
   // (capacity 0, length 0), which every operation takes as zero. O(1),
   // never throws.
-  uhigh(uhigh&& source) noexcept;
+  UHIGH_EXPORT uhigh(uhigh&& source) noexcept;
 
   // Becomes a deep copy of source (its capacity, length and digits). The new
   // array is allocated before the old one is released, so a failed
   // allocation leaves this object whole; self-assignment changes nothing.
   // O(source.capacity).
-  uhigh& operator=(const uhigh& source);
+  UHIGH_EXPORT uhigh& operator=(const uhigh& source);
 
   // Releases this array and takes source's, leaving source as the move
   // constructor does; self-move changes nothing. O(1), never throws.
-  uhigh& operator=(uhigh&& source) noexcept;
+  UHIGH_EXPORT uhigh& operator=(uhigh&& source) noexcept;
 
-  ~uhigh();
+  UHIGH_EXPORT ~uhigh();
 
   // The number of decimal digits: 1 for zero, a moved-from value included.
   // O(1).
@@ -161,20 +166,20 @@ class UHIGH_EXPORT uhigh {
   // the new capacity is max(n, capacity + 10) (capped at max_digits) and the
   // length digits in use move to a new zero-filled array. O(length) when it
   // grows, O(1) otherwise.
-  void reserve(std::uint32_t n);
+  UHIGH_EXPORT void reserve(std::uint32_t n);
 
   // this = this + other; other may be this object. Always reserves the
   // longer length plus one first, so capacity may grow even when no carry
   // comes. O(max(length, other.length)).
-  void operator+=(const uhigh& other);
+  UHIGH_EXPORT void operator+=(const uhigh& other);
 
   // this = this - other; other may be this object. other > this throws
   // std::domain_error and changes nothing. Never allocates. O(length).
-  void operator-=(const uhigh& other);
+  UHIGH_EXPORT void operator-=(const uhigh& other);
 
   // this = this * factor. 10 shifts the digits up one place; 0..9 is one
   // pass over the digits; 11..255 multiplies by uhigh(factor). O(length).
-  void operator*=(std::uint8_t factor);
+  UHIGH_EXPORT void operator*=(std::uint8_t factor);
 
   // this = this * factor for any other integer type: a factor in 0..255
   // takes the path above, a larger one multiplies by uhigh(factor); a
@@ -207,7 +212,7 @@ class UHIGH_EXPORT uhigh {
   // by its position and added into an accumulator that is finally assigned
   // to this. other may be this object.
   // O(length * other.length + other.length^2).
-  void operator*=(const uhigh& other);
+  UHIGH_EXPORT void operator*=(const uhigh& other);
 
   // Three-way comparison: negative when left < right, 0 when equal, positive
   // when left > right; only the sign has meaning (+-1 when the lengths
@@ -267,10 +272,10 @@ class UHIGH_EXPORT uhigh {
   // What digit_data() shows of a moved-from value.
   static constexpr std::int8_t zero_digit = 0;
 
-  [[noreturn]] static void throw_negative();
+  [[noreturn]] UHIGH_EXPORT static void throw_negative();
 
   // Sets the digits of magnitude into an object without an array.
-  void assign_magnitude(unsigned long long magnitude);
+  UHIGH_EXPORT void assign_magnitude(unsigned long long magnitude);
 #if defined(__SIZEOF_INT128__)
   void assign_magnitude(uhigh_detail::uint128 magnitude);
 #endif
@@ -292,3 +297,5 @@ class UHIGH_EXPORT uhigh {
   // value.
   bool is_zero() const { return length <= 1 && (length == 0 || digits[0] == 0); }
 };
+
+#endif  // C++17

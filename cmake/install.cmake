@@ -1,7 +1,10 @@
 # What `cmake --install` puts where, the CMake package `uhigh`, the
-# pkg-config file and the Debian packages (cpack -G DEB): uhigh-bench, the
-# program and its manual page, and libuhigh-dev, the class's headers,
-# library, CMake package and pkg-config file.
+# pkg-config file and, at the top level, the Debian packages (cpack -G DEB):
+# uhigh-bench, the program and its manual page; libuhigh-dev, the class's
+# headers, library, CMake package and pkg-config file; and from a shared
+# build libuhigh1, the shared library under its SONAME, on which
+# libuhigh-dev (then with the .so link and the static library as well) and
+# the program depend.
 include(CMakePackageConfigHelpers)
 
 set(uhigh_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/uhigh)
@@ -13,13 +16,24 @@ if(TARGET uhigh-bench AND UHIGH_BUILD_PROGRAM)
           COMPONENT program)
 endif()
 
-install(FILES bignum/uhigh.h bignum/split_decimal.h bignum/kernels.h
+install(FILES bignum/uhigh.h bignum/kernels.h
               ${PROJECT_BINARY_DIR}/include/bignum/uhigh_export.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/bignum COMPONENT dev)
-install(TARGETS bignum EXPORT uhighTargets
+install(TARGETS uhigh EXPORT uhighTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
-        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev NAMELINK_COMPONENT dev
-        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT dev)
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+if(BUILD_SHARED_LIBS)
+  # Debian's -dev package also carries the static library.
+  add_library(uhigh_static STATIC ${bignum_class_sources} $<TARGET_OBJECTS:uhigh_kernels>)
+  set_target_properties(uhigh_static PROPERTIES OUTPUT_NAME uhigh ${uhigh_library_properties})
+  target_include_directories(uhigh_static PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/include)
+  target_compile_features(uhigh_static PRIVATE cxx_std_20)
+  target_compile_definitions(uhigh_static PRIVATE uhigh_EXPORTS)
+  install(TARGETS uhigh_static ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
+  install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libuhigh1
+          COMPONENT runtime)
+endif()
 install(EXPORT uhighTargets NAMESPACE uhigh:: DESTINATION ${uhigh_cmake_dir} COMPONENT dev)
 install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libuhigh-dev
         COMPONENT dev)
@@ -45,6 +59,12 @@ configure_file(packaging/uhigh.pc.in ${PROJECT_BINARY_DIR}/uhigh.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/uhigh.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
         COMPONENT dev)
 
+# The packages are the top-level project's alone: a project that takes the
+# class in with UHIGH_INSTALL=ON keeps its own CPack.
+if(NOT PROJECT_IS_TOP_LEVEL)
+  return()
+endif()
+
 # Debian packages, one per component, named as Debian names them.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME uhigh-bench)
@@ -54,6 +74,9 @@ set(CPACK_PACKAGE_CONTACT "uhigh-bench developers <uhigh-bench@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "")
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL program dev)
+if(BUILD_SHARED_LIBS)
+  list(APPEND CPACK_COMPONENTS_ALL runtime)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
@@ -79,6 +102,34 @@ has them.
 .
 This package holds the headers, the static library, the CMake package
 (find_package(uhigh)) and the pkg-config file (uhigh).")
+
+if(BUILD_SHARED_LIBS)
+  set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libuhigh${PROJECT_VERSION_MAJOR})
+  set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
+  set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
+      "decimal arbitrary-precision unsigned integers (shared library)
+uhigh is a C++17 class for arbitrary-precision unsigned integers kept as
+decimal digits, one per byte, so that printing needs no conversion of
+base. Its digit loops run on SSE2, AVX2, AVX-512 or NEON where the CPU
+has them.
+.
+This package holds the shared library.")
+  # libuhigh1 says which of its versions a program built against it needs
+  # (its shlibs file), and has the dynamic linker's cache refreshed through
+  # dpkg's ldconfig trigger, as Debian asks, not through maintainer scripts.
+  # The other two packages depend on exactly this version.
+  file(WRITE ${PROJECT_BINARY_DIR}/packaging/shlibs
+       "libuhigh ${PROJECT_VERSION_MAJOR} libuhigh${PROJECT_VERSION_MAJOR} (>= ${PROJECT_VERSION})\n")
+  set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/packaging/shlibs
+                                                 ${PROJECT_SOURCE_DIR}/packaging/libuhigh/triggers
+                                                 ${PROJECT_SOURCE_DIR}/packaging/libuhigh/postinst
+                                                 ${PROJECT_SOURCE_DIR}/packaging/libuhigh/postrm)
+  set(uhigh_runtime_dependency "libuhigh${PROJECT_VERSION_MAJOR} (= ${PROJECT_VERSION})")
+  set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "${uhigh_runtime_dependency}")
+  set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "${uhigh_runtime_dependency}")
+  # dpkg-shlibdeps finds libuhigh.so.1 in the build tree, where it is made.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR})
+endif()
 
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/debian-layout.cmake)
 include(CPack)

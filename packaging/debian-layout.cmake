@@ -4,7 +4,10 @@
 # changelog in its doc directory. With one package per component, each
 # component is staged in a directory of its own.
 set(staged "${CPACK_TEMPORARY_INSTALL_DIRECTORY}")
+# Manual pages only: a shared library's SONAME link (libuhigh.so.1) also
+# ends in .1 and must stay as it is.
 file(GLOB_RECURSE pages "${staged}/*.1")
+list(FILTER pages INCLUDE REGEX "/share/man/man[0-9]/[^/]+$")
 foreach(page IN LISTS pages)
   execute_process(COMMAND gzip -9nf "${page}" COMMAND_ERROR_IS_FATAL ANY)
 endforeach()

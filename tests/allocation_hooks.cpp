@@ -1,20 +1,24 @@
 #include "allocation_hooks.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 
 namespace {
-long countdown = -1;  // < 0: never fail
-long allocations = 0;
+// Atomic, as any thread may allocate (one started by a static initialiser
+// does); the counts are only read by the test that set them up.
+std::atomic<long> countdown{-1};  // < 0: never fail
+std::atomic<long> allocations{0};
 }  // namespace
 
 void* operator new[](std::size_t size) {
-  ++allocations;
-  if (countdown == 0) {
-    countdown = -1;
-    throw std::bad_alloc();
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  long left = countdown.load(std::memory_order_relaxed);
+  // Counted down only while it is positive, and failed once at zero.
+  while (left >= 0 && !countdown.compare_exchange_weak(left, left == 0 ? -1 : left - 1,
+                                                       std::memory_order_relaxed)) {
   }
-  if (countdown > 0) --countdown;
+  if (left == 0) throw std::bad_alloc();
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }

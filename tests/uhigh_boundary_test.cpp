@@ -192,6 +192,9 @@ struct early_thread {
       result = to_string(x);
     });
   }
+  ~early_thread() {
+    if (worker.joinable()) worker.join();  // when the test below did not run
+  }
 };
 early_thread started_early;
 }  // namespace

@@ -17,6 +17,7 @@ front end. Its numbers are estimates, and for a machine that is not here
 they stay estimates: the x86 rows can be held against this machine's own
 timings (bench/stages_bench) to see how far to trust them.
 """
+import os
 import re
 import subprocess
 import sys
@@ -35,21 +36,38 @@ TARGETS = {
     # the same NEON instructions.
     "armhf": ("armv7-linux-gnueabihf", "arm-linux-gnueabihf-g++", ["-DUHIGH_NEON32=1", "-marm"]),
 }
-FORMS = {
-    # form: (target, file, compile flags, digits per loop iteration of each
-    # kernel's steady-state loop)
-    # 64-bit words, eight digits a step; 32-bit words, four, on armhf.
-    "word": (None, "word.cpp", [], {"double": 8, "add": 8, "sub": 8, "mul_digit": 8}),
-    "sse2": ("x86-64", "sse2.cpp", [], None),
-    "avx2": ("x86-64", "avx2.cpp", ["-mavx2"], None),
-    "avx512": ("x86-64", "avx512.cpp", ["-mavx512f", "-mavx512bw"], None),
-    "neon": ("aarch64", "neon.cpp", [], None),
-    "neon-armv7": ("armhf", "neon_armv7.cpp", ["-mfpu=neon"], None),
+# Where each form of bignum/kernels/forms.list is estimated: the target its
+# build condition names, or every target for a portable form.
+CONDITION_TARGETS = {"always": None, "UHIGH_X86_SIMD": "x86-64", "UHIGH_NEON": "aarch64",
+                     "UHIGH_NEON32": "armhf"}
+# Digits per loop iteration of each kernel's steady-state loop, for the forms
+# that are not the SIMD template: 64-bit words, eight digits a step (32-bit
+# words, four, on armhf).
+WORD_DIGITS = {"double": 8, "add": 8, "sub": 8, "mul_digit": 8}
+
+
+def read_forms():
+    """form: (target, file, compile flags, digits per iteration) for every
+    form of the one list but the reference, which has no loop worth
+    estimating; a second ARM NEON source is named neon-armv7."""
+    forms = {}
+    path = os.path.join(ROOT, "bignum", "kernels", "forms.list")
+    for line in open(path):
+        if not line[:1].isalpha():
+            continue
+        name, condition, source, options = line.split()
+        if name == "reference":
+            continue
+        target = CONDITION_TARGETS[condition]
+        flags = [] if options == "-" else options.split(",")
+        key = name + "-armv7" if condition == "UHIGH_NEON32" else name
+        forms[key] = (target, source, flags, WORD_DIGITS if name == "word" else None)
     # The word form as 32-bit targets would have it with 64-bit words, to
     # hold against the 32-bit words they are built with.
-    "word64": ("armhf", "word.cpp", ["-DUHIGH_WORD_BITS=64"], {"double": 8, "add": 8, "sub": 8,
-                                                                "mul_digit": 8}),
-}
+    forms["word64"] = ("armhf", "word.cpp", ["-DUHIGH_WORD_BITS=64"], WORD_DIGITS)
+    return forms
+
+
 # The SIMD template settles sums two blocks per round and differences one.
 SIMD_DIGITS = {"double": 128, "add": 128, "sub": 64, "mul_digit": 128}
 # LLVM 14 also knows the Cortex-A9, but only through itineraries, which
@@ -171,7 +189,7 @@ def cycles(block, triple, core):
 
 def main():
     rows = []
-    for form, (target, source, flags, digits) in FORMS.items():
+    for form, (target, source, flags, digits) in read_forms().items():
         for t in ([target] if target else list(TARGETS)):
             triple = TARGETS[t][0]
             found = kernel_loops(form, t, assembly(t, source, flags))

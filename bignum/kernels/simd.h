@@ -243,7 +243,7 @@ struct simd {
       return sum;
     });
     const std::size_t count = n - i;
-    if (count == 0) return static_cast<digit>(m * below / 10 + c);
+    if (count == 0) return static_cast<digit>(static_cast<unsigned>(m * below / 10) + c);
     padded tail_down(a + i, count, 1);  // one place down
     tail_down.bytes[0] = below;
     const reg sum = V::add(split.low(padded(a + i, count).load()), split.high(tail_down.load()));

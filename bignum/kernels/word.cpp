@@ -37,7 +37,7 @@ namespace uhigh_kernels {
 namespace {
 
 using word_t = std::conditional_t<UHIGH_WORD_BITS == 64, std::uint64_t, std::uint32_t>;
-constexpr word_t ones = static_cast<word_t>(0x0101010101010101u);
+constexpr word_t ones = ~word_t{0} / 0xFF;  // 0x0101...01 at either width
 constexpr word_t bias = 0xF6 * ones;  // 246 in every byte
 constexpr std::size_t width = sizeof(word_t);
 
@@ -131,8 +131,8 @@ digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow) {
 // carry into the next word is its top high digit plus the settling carry;
 // the whole product's bound keeps that at most 8.
 digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
-  constexpr word_t even = static_cast<word_t>(0x00FF00FF00FF00FFu);
-  constexpr word_t nibble = static_cast<word_t>(0x000F000F000F000Fu);
+  constexpr word_t even = ~word_t{0} / 0xFFFF * 0xFF;     // 0x00FF00FF...
+  constexpr word_t nibble = ~word_t{0} / 0xFFFF * 0x0F;   // 0x000F000F...
   const word_t factor = static_cast<word_t>(m);
   word_t high_in = static_cast<word_t>(carry);  // high digit of the position below
   word_t c = 0;
