@@ -43,6 +43,11 @@ std::string text_of(const uhigh& x) {
 // The invariants every operation keeps, zero as one digit included, and the
 // value against GMP.
 void check(const uhigh& x, const mpz_class& expected) {
+  if (layout::length(x) == 0) {  // moved from: zero to every operation
+    require(layout::capacity(x) == 0 && layout::digits(x) == nullptr && expected == 0);
+    require(text_of(x) == "0" && to_string(x) == "0" && x == uhigh(0) && x.digit_count() == 1);
+    return;
+  }
   require(layout::length(x) >= 1 && layout::length(x) <= layout::capacity(x) && layout::digits(x) != nullptr);
   require(layout::length(x) == 1 || layout::digits(x)[layout::length(x) - 1] != 0);
   for (std::uint32_t i = 0; i < layout::length(x); ++i)
@@ -56,12 +61,42 @@ int sign(int v) { return (v > 0) - (v < 0); }
 
 // An integer of a width and signedness the input picks, as the text GMP
 // reads; calls use(value) with it in its own type.
+__extension__ typedef __int128 int128;
+__extension__ typedef unsigned __int128 uint128;
+
+// Any integer of the kinds with_integer makes, as GMP holds it.
+template <class Integer>
+mpz_class to_mpz(Integer v) {
+  if constexpr (sizeof(Integer) <= sizeof(long long)) {
+    return mpz_class(std::to_string(v));
+  } else {
+    const bool negative = v < 0;
+    const auto magnitude = negative ? -static_cast<uint128>(v) : static_cast<uint128>(v);
+    mpz_class m(std::to_string(static_cast<unsigned long long>(magnitude >> 64)));
+    m <<= 64;
+    m += mpz_class(std::to_string(static_cast<unsigned long long>(magnitude)));
+    return negative ? mpz_class(-m) : m;
+  }
+}
+
 template <class Use>
 void with_integer(reader& in, Use use) {
-  std::uint64_t bits = 0;
+  std::uint64_t bits = 0, more = 0;
   for (int k = 0; k < 8; ++k)
     bits = bits << 8 | in.byte();
-  switch (in.byte() % 6) {
+  const int kind = in.byte() % 8;
+  if (kind >= 6) {
+    for (int k = 0; k < 8; ++k)
+      more = more << 8 | in.byte();
+  }
+  const uint128 wide = static_cast<uint128>(more) << 64 | bits;
+  switch (kind) {
+    case 6:
+      use(static_cast<int128>(wide));
+      break;
+    case 7:
+      use(wide);
+      break;
     case 0:
       use(static_cast<std::int8_t>(bits));
       break;
@@ -105,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           try {
             a = uhigh(v);
             require(v >= 0);
-            ma = mpz_class(std::to_string(v));
+            ma = to_mpz(v);
           } catch (const std::invalid_argument&) {
             require(v < 0);
           }
@@ -156,7 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           try {
             a *= v;
             require(v >= 0);
-            ma *= mpz_class(std::to_string(v));
+            ma *= to_mpz(v);
           } catch (const std::invalid_argument&) {
             require(v < 0);
           }
@@ -172,12 +207,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const bool digits_only =
             !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+        // As a view, as a NUL-terminated text, or as a null pointer.
+        const int how = in.byte() % 8;
+        const char* const none = nullptr;
         try {
-          a = uhigh(std::string_view(text));
-          require(digits_only);
+          a = how == 0 ? uhigh(none) : how < 4 ? uhigh(text.c_str()) : uhigh(std::string_view(text));
+          require(digits_only && how != 0 && (how >= 4 || text.find('\0') == std::string::npos));
           ma = mpz_class(text, 10);
         } catch (const std::invalid_argument&) {
-          require(!digits_only);
+          require(!digits_only || how == 0 || (how < 4 && text.find('\0') != std::string::npos));
         }
         break;
       }
@@ -199,10 +237,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (&b != &a) check(b, mb);
         break;
-      case 10: {  // moves
+      case 10: {  // moves: a moved-from value is zero, and stays in play
         uhigh taken(std::move(a));
         require(layout::length(a) == 0 && layout::digits(a) == nullptr);
-        a = std::move(taken);
+        if (in.byte() % 2 == 0) {
+          a = std::move(taken);
+        } else {
+          ma = 0;
+        }
         break;
       }
       default:
