@@ -1,11 +1,20 @@
-// In-place multiplication of uhigh values: by one small factor, and by
-// another uhigh through long multiplication.
+// In-place multiplication of uhigh values: by one small factor, by another
+// uhigh through long multiplication (the benchmark's own path, for
+// multipliers of up to ten digits), and through packed limbs for everything
+// else.
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+
 #include "bignum/kernels/table.h"
+#include "bignum/limbs.h"
+#include "bignum/storage.h"
 #include "bignum/uhigh.h"
 #include "bignum/split_decimal.h"
 
 using uhigh_detail::decimal_low;
 using uhigh_detail::split_decimal;
+namespace limbs = uhigh_detail::limbs;
 
 void uhigh::operator*=(std::uint8_t factor) {
   const bool zero_result = factor == 0 || is_zero();
@@ -35,6 +44,10 @@ void uhigh::multiply_small(std::uint8_t factor) {
 }
 
 void uhigh::operator*=(const uhigh& other) {
+  if (other.length > long_multiplication_most) {
+    multiply_packed(other.digits, other.length);
+    return;
+  }
   const bool zero_result = is_zero() || other.is_zero();
   uhigh accumulator(0);
   // other is read afresh each round and this object is untouched until the
@@ -51,3 +64,134 @@ void uhigh::operator*=(const uhigh& other) {
   // The partial products of a zero operand add up to a run of zero digits.
   if (zero_result) length = 1;
 }
+
+namespace {
+
+// Refuses, before any digit is read, a product whose longest possible length
+// (the operands' lengths added) passes the limit: as addition reserves the
+// longer length plus one whether or not a carry comes.
+void check_room(std::uint64_t length, std::uint64_t other_length) {
+  if (length + other_length > uhigh::max_digits) {
+    throw std::length_error("uhigh: more than 4294967295 digits");
+  }
+}
+
+std::uint64_t decimal_digits(unsigned long long v) {
+  std::uint64_t count = 1;
+  for (; v >= 10; v /= 10)
+    ++count;
+  return count;
+}
+
+}  // namespace
+
+void uhigh::become_zero() {
+  // A fresh one-digit array rather than a pass that clears the old one: a
+  // zero product costs O(1) whatever the operands' lengths.
+  std::int8_t* fresh = uhigh_detail::storage::allocate(min_growth);
+  uhigh_detail::storage::zero(fresh, min_growth);
+  uhigh_detail::storage::release(digits);
+  digits = fresh;
+  capacity = min_growth;
+  length = 1;
+}
+
+void uhigh::take_limbs(const limbs::limb* product, std::size_t count) {
+  while (count > 1 && product[count - 1] == 0)
+    --count;
+  // Digits of the top limb, then 19 for each below it.
+  std::uint64_t top_digits = 1;
+  for (limbs::limb v = product[count - 1]; v >= 10; v /= 10)
+    ++top_digits;
+  const std::uint64_t total = (count - 1) * std::uint64_t{limbs::digits_per_limb} + top_digits;
+  if (total > max_digits) throw std::length_error("uhigh: more than 4294967295 digits");
+  if (total <= capacity) {
+    // In place: every digit up to the new length is written, and the spare
+    // room above it was zero already, the old value being no longer.
+    limbs::unpack(digits, total, product);
+    length = static_cast<std::uint32_t>(total);
+    return;
+  }
+  const auto grown = static_cast<std::uint32_t>(
+      std::min<std::uint64_t>(std::max<std::uint64_t>(total, std::uint64_t{capacity} + min_growth),
+                              max_digits));
+  std::int8_t* fresh = uhigh_detail::storage::allocate(grown);
+  limbs::unpack(fresh, total, product);
+  uhigh_detail::storage::zero(fresh + total, grown - total);
+  uhigh_detail::storage::release(digits);
+  digits = fresh;
+  capacity = grown;
+  length = static_cast<std::uint32_t>(total);
+}
+
+void uhigh::multiply_packed(const std::int8_t* other_digits, std::uint32_t other_length) {
+  if (is_zero()) return;  // zero, a moved-from value included, stays zero
+  if (other_length == 1 && other_digits[0] == 0) {
+    become_zero();
+    return;
+  }
+  check_room(length, other_length);
+  // Both operands and the product as limbs, and the scratch, in one
+  // allocation: O(n + m) extra memory. Nothing of this object changes
+  // until the product is complete.
+  const std::size_t na = limbs::limbs_for(length), nb = limbs::limbs_for(other_length);
+  const bool square = other_digits == digits;
+  const std::size_t work = na + (square ? 0 : nb) + na + nb + limbs::scratch_for(na, nb);
+  const std::unique_ptr<limbs::limb[]> space(new limbs::limb[work]);
+  limbs::limb* a = space.get();
+  limbs::limb* b = square ? a : a + na;
+  limbs::limb* product = b + (square ? na : nb);
+  limbs::pack(a, digits, length);
+  if (!square) limbs::pack(b, other_digits, other_length);
+  limbs::mul(product, a, na, b, nb, product + na + nb);
+  take_limbs(product, na + nb);
+}
+
+void uhigh::multiply_by(unsigned long long factor) {
+  if (is_zero()) return;
+  if (factor == 0) {
+    become_zero();
+    return;
+  }
+  check_room(length, decimal_digits(factor));
+  const std::size_t n = limbs::limbs_for(length);
+  const std::unique_ptr<limbs::limb[]> space(new limbs::limb[2 * n + 2]);
+  limbs::limb* a = space.get();
+  limbs::limb* product = a + n;
+  limbs::pack(a, digits, length);
+  if (factor < limbs::base) {
+    // One pass; its carry is below the factor, so below one limb.
+    product[n] = limbs::mul_1(product, a, n, factor);
+    product[n + 1] = 0;
+  } else {
+    const limbs::limb split[2] = {factor - limbs::base, 1};  // 2^64 < 2 * 10^19
+    limbs::mul_basecase(product, a, n, split, 2);
+  }
+  take_limbs(product, n + 2);
+}
+
+#if defined(__SIZEOF_INT128__)
+void uhigh::multiply_by(uhigh_detail::uint128 factor) {
+  if (factor <= ~0ull) {
+    multiply_by(static_cast<unsigned long long>(factor));
+    return;
+  }
+  if (is_zero()) return;
+  // Below 2^128 < 10^57: three limbs at most, one pass of columns.
+  limbs::limb split[3];
+  std::size_t count = 0;
+  for (; factor != 0; factor /= limbs::base)
+    split[count++] = static_cast<limbs::limb>(factor % limbs::base);
+  check_room(length, 39);  // the digits of 2^128 - 1, a bound for any factor here
+  const std::size_t n = limbs::limbs_for(length);
+  const std::unique_ptr<limbs::limb[]> space(new limbs::limb[2 * n + 3]);
+  limbs::limb* a = space.get();
+  limbs::pack(a, digits, length);
+  if (n >= count) {
+    limbs::mul_basecase(a + n, a, n, split, count);
+  } else {
+    limbs::mul_basecase(a + n, split, count, a, n);
+  }
+  take_limbs(a + n, n + count);
+}
+#endif

@@ -1,0 +1,94 @@
+// Packed-word kernels: the digits of a uhigh taken 19 at a time as one limb,
+// a 64-bit word holding a value below 10^19 (the largest power of ten that
+// fits), least significant limb first. Multiplication away from the
+// benchmark's own path works on limbs: one 64 x 64 -> 128-bit product does
+// the work of 361 digit products.
+//
+// Like the digit kernels, these work on raw runs, know nothing of
+// allocation, and hand back the carry out of the top. Unless a function
+// says otherwise its result must not overlap an input.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace uhigh_detail::limbs {
+
+using limb = std::uint64_t;
+__extension__ typedef unsigned __int128 wide;
+
+constexpr unsigned digits_per_limb = 19;
+constexpr limb base = 10'000'000'000'000'000'000u;  // 10^19, above 2^63
+
+// Limbs that hold n digits.
+constexpr std::size_t limbs_for(std::size_t digits) {
+  return (digits + digits_per_limb - 1) / digits_per_limb;
+}
+
+// q and r of (high * 2^64 + low) / 10^19, for high < 10^19, by the
+// pre-computed inverse (Moller and Granlund, "Improved division by
+// invariant integers", 2011, algorithm 4): two multiplications and two
+// corrections instead of a hardware division. base has its top bit set,
+// as the method needs.
+constexpr limb inverse = static_cast<limb>(~wide{0} / base);  // floor((2^128-1)/B) - 2^64
+
+inline limb divide(limb high, limb low, limb& remainder) {
+  const wide estimate = wide{inverse} * high + ((wide{high} << 64) | low);
+  limb quotient = static_cast<limb>(estimate >> 64) + 1;
+  limb r = low - quotient * base;
+  if (r > static_cast<limb>(estimate)) {
+    --quotient;
+    r += base;
+  }
+  if (r >= base) {
+    ++quotient;
+    r -= base;
+  }
+  remainder = r;
+  return quotient;
+}
+
+// w[0 .. limbs_for(n)) = the n digits d (values 0..9, units first).
+void pack(limb* w, const std::int8_t* d, std::size_t n);
+
+// d[0 .. n) = the low n digits of the limbs w[0 .. limbs_for(n)); the
+// digits above n must be zero in value. d may not overlap w.
+void unpack(std::int8_t* d, std::size_t n, const limb* w);
+
+// r = a * k for any 64-bit k, n >= 1; returns the carry limb (a value up to
+// k, so it may be 10^19 or more: the caller splits it). r may equal a. One
+// pass, with no carry chain longer than one bit: each product is split on
+// its own and the halves added.
+limb mul_1(limb* r, const limb* a, std::size_t n, limb k);
+
+// r = a + b, na >= nb; returns the carry (0 or 1). r may equal a or b.
+limb add(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb);
+
+// r = a - b, na >= nb, a >= b; returns the borrow (0, or 1 when a < b). r
+// may equal a or b.
+limb sub(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb);
+
+// r[0 .. na + nb) = a * b, na >= nb >= 1, by columns (Comba): each column's
+// products summed in three words, then one division. a may equal b.
+void mul_basecase(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb);
+
+// r[0 .. na + nb) = a * b, na, nb >= 1, by the fastest method for the
+// shapes; a may equal b (squaring). Needs scratch_for(na, nb) limbs of
+// scratch, which it may overwrite.
+void mul(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb, limb* scratch);
+std::size_t scratch_for(std::size_t na, std::size_t nb);
+
+// r[0 .. na + nb) = a * b by number-theoretic transforms (limbs_ntt.cpp),
+// for the largest sizes; a may equal b. Allocates its own O(na + nb) work.
+void mul_ntt(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb);
+
+// r[0 .. 2n) = a * b, both n limbs, by Karatsuba's method down to
+// schoolbook; scratch of karatsuba_scratch(n) limbs. For tests and
+// benchmarks: mul() chooses it where it is fastest.
+void mul_karatsuba(limb* r, const limb* a, const limb* b, std::size_t n, limb* scratch);
+std::size_t karatsuba_scratch(std::size_t n);
+
+// The plain yardstick: row by row, every step divided by the hardware.
+void mul_reference(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb);
+
+}  // namespace uhigh_detail::limbs
