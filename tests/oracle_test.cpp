@@ -69,10 +69,16 @@ std::size_t random_length(std::mt19937& random, std::size_t most) {
 
 // The tests run once per kernel form; the reference form is about a hundred
 // times slower, and so is everything under an emulator (the cross targets,
-// the older x86-64 CPUs), so those take the same cases with smaller bounds.
+// the older x86-64 CPUs) and under a sanitizer, so those take the same
+// cases with smaller bounds.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+#endif
 bool small_bounds() {
   static const bool emulated = std::getenv("UHIGH_EMULATED") != nullptr;
-  return emulated || &uhigh_kernels::active() == &uhigh_kernels::reference;
+  return sanitized || emulated || &uhigh_kernels::active() == &uhigh_kernels::reference;
 }
 
 std::string trace(int i) {
@@ -296,5 +302,80 @@ TEST(Oracle, TextRelationsBinaryOperatorsAndWideFactors) {
     ASSERT_EQ(to_string(narrow), mpz_class(mx * static_cast<unsigned short>(factor)).get_str());
     const uhigh built(factor);
     ASSERT_EQ(to_string(built), std::to_string(factor));
+  }
+}
+
+TEST(Oracle, LongProductsOfEveryShapeAndSize) {
+  // Past the long multiplication's 10 digits everything goes through packed
+  // limbs: schoolbook, Karatsuba from 24 limbs (456 digits), the transforms
+  // from 1000 limbs (19000 digits) of the shorter operand. Each threshold
+  // and one digit either side, balanced and uneven (1:1, 1:10, 1:1000), up
+  // to a million digits; uniform, 9-heavy and 0-heavy operands, all 9s,
+  // powers of ten; both orders, and squaring in place.
+  std::mt19937 random(seed() + 40);
+  const bool small = small_bounds();
+  std::vector<std::pair<std::size_t, std::size_t>> shapes = {
+      {11, 11}, {12, 11}, {455, 455}, {456, 456}, {457, 457}, {456, 11}, {18999, 18999},
+      {19000, 19000}, {19001, 19001}, {19000, 456}, {40000, 19000}, {1000, 100}, {10000, 1000},
+      {1000000, 1000}};
+  if (!small) {
+    shapes.insert(shapes.end(), {{100000, 100000}, {100000, 10000}, {1000000, 1000000},
+                                 {1000000, 100000}});
+  }
+  for (const auto& [na, nb] : shapes) {
+    for (int kind = 0; kind < 3; ++kind) {
+      SCOPED_TRACE(trace(static_cast<int>(na * 7 + nb * 3) + kind));
+      std::string a, b;
+      if (kind == 0) {  // random shapes
+        a = random_number(random, na), b = random_number(random, nb);
+      } else if (kind == 1) {  // all 9s
+        a = std::string(na, '9'), b = std::string(nb, '9');
+      } else {  // a power of ten, times runs of zeros inside 9s
+        a = "1" + std::string(na - 1, '0');
+        b = std::string(nb, '9');
+        for (std::size_t i = 1; i + 40 < nb; i += 97)
+          b.replace(i, 30, 30, '0');
+      }
+      const mpz_class x(a, 10), y(b, 10);
+      const std::string expected = mpz_class(x * y).get_str();
+      uhigh u(std::string_view{a}), v(std::string_view{b});
+      ASSERT_EQ(to_string(u * v), expected) << na << " x " << nb;
+      ASSERT_EQ(to_string(v * u), expected) << nb << " x " << na;
+      if (na <= 100000 || !small) {
+        u *= u;
+        ASSERT_EQ(to_string(u), mpz_class(x * x).get_str()) << na << " squared";
+      }
+    }
+  }
+}
+
+TEST(Oracle, BuiltInFactorsOfEveryWidthInOnePass) {
+  std::mt19937_64 random(seed() + 41);
+  const std::size_t most = small_bounds() ? 2000 : 50000;
+  for (int round = 0; round < 60; ++round) {
+    std::mt19937 digits(static_cast<unsigned>(random()));
+    const std::string text = random_number(digits, 1 + random() % most);
+    const unsigned long long k = round < 6 ? std::vector<unsigned long long>{
+        0, 1, 9999999999999999999ull, 10000000000000000000ull, ~0ull, 4294967296ull}[round]
+                                           : random() >> (random() % 64);
+    SCOPED_TRACE(trace(round));
+    const mpz_class x(text, 10);
+    const std::string expected = mpz_class(x * mpz_class(std::to_string(k), 10)).get_str();
+    uhigh u(std::string_view{text});
+    EXPECT_EQ(to_string(u * k), expected) << k;
+    EXPECT_EQ(to_string(k * u), expected) << k;
+    u *= k;
+    ASSERT_EQ(to_string(u), expected) << k;
+    uhigh w(std::string_view{text});
+    w *= static_cast<long long>(k >> 1);  // a signed type too
+    ASSERT_EQ(to_string(w), mpz_class(x * mpz_class(std::to_string(k >> 1), 10)).get_str());
+#if defined(__SIZEOF_INT128__)
+    __extension__ const unsigned __int128 wide = (static_cast<unsigned __int128>(k) << 64) | 12345u;
+    uhigh z(std::string_view{text});
+    z *= wide;
+    mpz_class m(std::to_string(k), 10);
+    m = m * mpz_class("18446744073709551616", 10) + 12345;
+    ASSERT_EQ(to_string(z), mpz_class(x * m).get_str());
+#endif
   }
 }

@@ -1,0 +1,141 @@
+// The packed-word kernels against their plain versions: conversion both
+// ways, the division by 10^19, sums with the carries that wrap a 64-bit
+// word, and every multiplication method (schoolbook, Karatsuba, the
+// transforms, the dispatch between them) against the row-by-row yardstick,
+// at each threshold and one either side.
+#include "bignum/limbs.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace limbs = uhigh_detail::limbs;
+using limbs::limb;
+
+namespace {
+
+std::vector<limb> random_limbs(std::mt19937_64& random, std::size_t n, int shape) {
+  std::vector<limb> v(n);
+  for (limb& x : v) {
+    switch (shape) {
+      case 0:
+        x = random() % limbs::base;
+        break;
+      case 1:
+        x = limbs::base - 1;  // every sum and product at its largest
+        break;
+      default:
+        x = random() % 4 == 0 ? random() % limbs::base : random() % 2 * (limbs::base - 1);
+    }
+  }
+  return v;
+}
+
+std::vector<limb> reference_product(const std::vector<limb>& a, const std::vector<limb>& b) {
+  std::vector<limb> r(a.size() + b.size());
+  limbs::mul_reference(r.data(), a.data(), a.size(), b.data(), b.size());
+  return r;
+}
+
+}  // namespace
+
+TEST(Limbs, PackAndUnpackEveryLengthAndDigit) {
+  std::mt19937 random(11);
+  for (std::size_t n = 1; n <= 80; ++n) {
+    for (int shape = 0; shape < 3; ++shape) {
+      std::vector<std::int8_t> digits(n);
+      for (auto& d : digits)
+        d = static_cast<std::int8_t>(shape == 0 ? random() % 10 : shape == 1 ? 9 : 0);
+      std::vector<limb> w(limbs::limbs_for(n));
+      limbs::pack(w.data(), digits.data(), n);
+      // Each limb holds its 19 digits, units first.
+      for (std::size_t j = 0; j < w.size(); ++j) {
+        limb expected = 0;
+        for (std::size_t i = std::min(n, 19 * j + 19); i-- > 19 * j;)
+          expected = expected * 10 + static_cast<limb>(digits[i]);
+        ASSERT_EQ(w[j], expected) << n << " digits, limb " << j;
+      }
+      std::vector<std::int8_t> back(n, 7);
+      limbs::unpack(back.data(), n, w.data());
+      ASSERT_EQ(back, digits) << n;
+    }
+  }
+}
+
+TEST(Limbs, DivisionByTheBaseMatchesTheHardware) {
+  std::mt19937_64 random(12);
+  const limb edges[] = {0, 1, limbs::base - 1, limbs::base / 2, ~limb{0}};
+  for (int i = 0; i < 200000; ++i) {
+    const limb high = i < 25 ? edges[i / 5] % limbs::base : random() % limbs::base;
+    const limb low = i < 25 ? edges[i % 5] : random();
+    limb r;
+    const limb q = limbs::divide(high, low, r);
+    const limbs::wide n = (limbs::wide{high} << 64) | low;
+    ASSERT_EQ(q, static_cast<limb>(n / limbs::base)) << high << " " << low;
+    ASSERT_EQ(r, static_cast<limb>(n % limbs::base)) << high << " " << low;
+  }
+}
+
+TEST(Limbs, SumsAndDifferencesCarryPastTheWord) {
+  // 2 (B - 1) exceeds 2^64: the sum must still come out right.
+  const std::vector<limb> top(5, limbs::base - 1);
+  std::vector<limb> r(5);
+  EXPECT_EQ(limbs::add(r.data(), top.data(), 5, top.data(), 5), 1u);
+  EXPECT_EQ(r, (std::vector<limb>{limbs::base - 2, limbs::base - 1, limbs::base - 1,
+                                  limbs::base - 1, limbs::base - 1}));
+  // Without its carry the sum is 2 top - B^5, below top: taking top away
+  // borrows, and leaves top again (modulo B^5).
+  EXPECT_EQ(limbs::sub(r.data(), r.data(), 5, top.data(), 5), 1u);
+  EXPECT_EQ(r, top);
+  const std::vector<limb> one = {1};
+  std::vector<limb> zero(5, 0);
+  EXPECT_EQ(limbs::sub(zero.data(), zero.data(), 5, one.data(), 1), 1u);  // borrows through
+  EXPECT_EQ(zero, top);
+}
+
+TEST(Limbs, OnePassTimesAnyFactorBelowTheBase) {
+  std::mt19937_64 random(13);
+  for (const limb k : {limb{1}, limb{7}, limbs::base - 1, limb{1} << 63, limb{12345678901234567}}) {
+    for (int shape = 0; shape < 3; ++shape) {
+      const auto a = random_limbs(random, 37, shape);
+      std::vector<limb> r(38);
+      r[37] = limbs::mul_1(r.data(), a.data(), 37, k);
+      ASSERT_LT(r[37], limbs::base);
+      ASSERT_EQ(r, reference_product(a, {k})) << k << " shape " << shape;
+      std::vector<limb> in_place = a;  // r may equal a
+      limbs::mul_1(in_place.data(), in_place.data(), 37, k);
+      ASSERT_TRUE(std::equal(in_place.begin(), in_place.end(), r.begin())) << k;
+    }
+  }
+}
+
+TEST(Limbs, EveryMethodEqualsTheRowByRowProduct) {
+  std::mt19937_64 random(14);
+  // Schoolbook and Karatsuba at and around its threshold (24 limbs) and
+  // their recursion, then the dispatch over balanced and uneven shapes up
+  // to past the transforms' threshold (1000 limbs).
+  for (const std::size_t n : {1u, 2u, 23u, 24u, 25u, 47u, 48u, 49u, 97u, 130u}) {
+    for (int shape = 0; shape < 3; ++shape) {
+      const auto a = random_limbs(random, n, shape), b = random_limbs(random, n, shape);
+      const auto expected = reference_product(a, b);
+      std::vector<limb> r(2 * n), scratch(limbs::karatsuba_scratch(n) + 8);
+      limbs::mul_basecase(r.data(), a.data(), n, b.data(), n);
+      ASSERT_EQ(r, expected) << "schoolbook " << n;
+      limbs::mul_karatsuba(r.data(), a.data(), b.data(), n, scratch.data());
+      ASSERT_EQ(r, expected) << "Karatsuba " << n;
+      limbs::mul_ntt(r.data(), a.data(), n, b.data(), n);
+      ASSERT_EQ(r, expected) << "transforms " << n;
+      limbs::mul_ntt(r.data(), a.data(), n, a.data(), n);  // squaring shares the input
+      ASSERT_EQ(r, reference_product(a, a)) << "transforms, squared " << n;
+    }
+  }
+  for (const auto& [na, nb] : {std::pair<std::size_t, std::size_t>{1, 1}, {300, 23}, {300, 24},
+                               {1000, 999}, {1000, 1000}, {1001, 1000}, {2500, 1000}, {5000, 24},
+                               {999, 3}, {77, 1000}}) {
+    const auto a = random_limbs(random, na, 2), b = random_limbs(random, nb, 0);
+    std::vector<limb> r(na + nb), scratch(limbs::scratch_for(na, nb));
+    limbs::mul(r.data(), a.data(), na, b.data(), nb, scratch.data());
+    ASSERT_EQ(r, reference_product(a, b)) << na << " x " << nb;
+  }
+}
