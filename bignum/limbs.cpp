@@ -174,13 +174,23 @@ void mul_reference(limb* r, const limb* a, std::size_t na, const limb* b, std::s
 
 namespace {
 
-// Below this many limbs (of the shorter operand) Karatsuba's extra sums cost
-// more than the products they save. Measured on this machine
-// (bench/multiply_bench): see mul() below.
-constexpr std::size_t karatsuba_threshold = 24;
+// Below this many limbs Karatsuba's recursion stops at schoolbook. Measured
+// with bench/multiply_thresholds on this machine (AMD EPYC, g++ 12 -O3),
+// n x n limbs, microseconds, stopping at 24 / 32 / 48 / 64 / 96 limbs, or
+// never recursing:
+//   96:  6.9  5.5  5.5  5.1  5.1 |  6.0
+//  256: 35.2 33.1 28.2 28.1 28.6 | 40.6
+// 1000:  600  556  427  367  333 |  560
+// 64 is best or within 5 % of it everywhere; Karatsuba first beats
+// schoolbook at about 96 limbs (1824 digits). Variable only so that the
+// benchmark can measure other values.
+std::size_t karatsuba_threshold = 64;
 
-// From this many limbs of the shorter operand on, the transforms win.
-constexpr std::size_t ntt_threshold = 1000;
+// From this many limbs of the shorter operand on, the transforms win: with
+// the threshold above, 800 x 800 limbs took 213 us by Karatsuba and 270 us
+// by transforms, 1000 x 1000 367 us against 271 us (both transform sizes
+// are 2048 points).
+constexpr std::size_t ntt_threshold = 900;
 
 // r[0 .. 2n) = a * b, both n limbs.
 void karatsuba(limb* r, const limb* a, const limb* b, std::size_t n, limb* scratch) {
@@ -212,6 +222,8 @@ void karatsuba(limb* r, const limb* a, const limb* b, std::size_t n, limb* scrat
 void mul_karatsuba(limb* r, const limb* a, const limb* b, std::size_t n, limb* scratch) {
   karatsuba(r, a, b, n, scratch);
 }
+
+void set_karatsuba_threshold_for_measuring(std::size_t limbs) { karatsuba_threshold = limbs; }
 
 std::size_t karatsuba_scratch(std::size_t n) {
   std::size_t total = 0;

@@ -87,6 +87,7 @@ void mul_ntt(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t 
 // benchmarks: mul() chooses it where it is fastest.
 void mul_karatsuba(limb* r, const limb* a, const limb* b, std::size_t n, limb* scratch);
 std::size_t karatsuba_scratch(std::size_t n);
+void set_karatsuba_threshold_for_measuring(std::size_t limbs);  // bench/multiply_thresholds
 
 // The plain yardstick: row by row, every step divided by the hardware.
 void mul_reference(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb);

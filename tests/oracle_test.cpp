@@ -307,16 +307,16 @@ TEST(Oracle, TextRelationsBinaryOperatorsAndWideFactors) {
 
 TEST(Oracle, LongProductsOfEveryShapeAndSize) {
   // Past the long multiplication's 10 digits everything goes through packed
-  // limbs: schoolbook, Karatsuba from 24 limbs (456 digits), the transforms
-  // from 1000 limbs (19000 digits) of the shorter operand. Each threshold
+  // limbs: schoolbook, Karatsuba from 64 limbs (1216 digits), the transforms
+  // from 900 limbs (17100 digits) of the shorter operand. Each threshold
   // and one digit either side, balanced and uneven (1:1, 1:10, 1:1000), up
   // to a million digits; uniform, 9-heavy and 0-heavy operands, all 9s,
   // powers of ten; both orders, and squaring in place.
   std::mt19937 random(seed() + 40);
   const bool small = small_bounds();
   std::vector<std::pair<std::size_t, std::size_t>> shapes = {
-      {11, 11}, {12, 11}, {455, 455}, {456, 456}, {457, 457}, {456, 11}, {18999, 18999},
-      {19000, 19000}, {19001, 19001}, {19000, 456}, {40000, 19000}, {1000, 100}, {10000, 1000},
+      {11, 11}, {12, 11}, {1215, 1215}, {1216, 1216}, {1217, 1217}, {1216, 11}, {17099, 17099},
+      {17100, 17100}, {17101, 17101}, {17100, 1216}, {40000, 17100}, {1000, 100}, {10000, 1000},
       {1000000, 1000}};
   if (!small) {
     shapes.insert(shapes.end(), {{100000, 100000}, {100000, 10000}, {1000000, 1000000},
