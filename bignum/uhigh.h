@@ -260,10 +260,9 @@ class uhigh {
     left -= right;
     return left;
   }
-  friend uhigh operator*(uhigh left, const uhigh& right) {
-    left *= right;
-    return left;
-  }
+  // The product is made in a new value: neither operand is copied first,
+  // so x * y and y * x cost the same.
+  friend uhigh operator*(const uhigh& left, const uhigh& right) { return product(left, right); }
 
   // x * k and k * x for a built-in integer k: the one pass of x *= k.
   template <class Integer,
@@ -324,15 +323,19 @@ class uhigh {
   UHIGH_EXPORT void multiply_by(uhigh_detail::uint128 factor);
 #endif
 
-  // this = this * the other_length digits at other_digits (which may be
-  // this object's own), through packed limbs.
-  void multiply_packed(const std::int8_t* other_digits, std::uint32_t other_length);
+  // left * right as a new value, for operator*.
+  UHIGH_EXPORT static uhigh product(const uhigh& left, const uhigh& right);
+
+  // this = a * b for digit runs a and b (either may be this object's own),
+  // through packed limbs; nothing changes before the product is complete.
+  void assign_product(const std::int8_t* a, std::uint32_t a_length, const std::int8_t* b,
+                      std::uint32_t b_length);
 
   // This object becomes zero in a fresh one-digit array: O(1).
   void become_zero();
 
   // This object becomes the value of count limbs (of 10^19, least
-  // significant first), which is at least its own value.
+  // significant first), which has at least as many digits as its own.
   void take_limbs(const std::uint64_t* product, std::size_t count);
 
   // operator*=(std::uint8_t) without the final normalising: a factor of 0

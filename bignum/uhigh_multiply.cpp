@@ -45,7 +45,8 @@ void uhigh::multiply_small(std::uint8_t factor) {
 
 void uhigh::operator*=(const uhigh& other) {
   if (other.length > long_multiplication_most) {
-    multiply_packed(other.digits, other.length);
+    if (is_zero()) return;  // zero, a moved-from value included, stays zero
+    assign_product(digits, length, other.digits, other.length);
     return;
   }
   const bool zero_result = is_zero() || other.is_zero();
@@ -124,27 +125,39 @@ void uhigh::take_limbs(const limbs::limb* product, std::size_t count) {
   length = static_cast<std::uint32_t>(total);
 }
 
-void uhigh::multiply_packed(const std::int8_t* other_digits, std::uint32_t other_length) {
-  if (is_zero()) return;  // zero, a moved-from value included, stays zero
-  if (other_length == 1 && other_digits[0] == 0) {
+void uhigh::assign_product(const std::int8_t* a_digits, std::uint32_t a_length,
+                           const std::int8_t* b_digits, std::uint32_t b_length) {
+  const auto zero = [](const std::int8_t* d, std::uint32_t n) { return n <= 1 && (n == 0 || d[0] == 0); };
+  if (zero(a_digits, a_length) || zero(b_digits, b_length)) {
     become_zero();
     return;
   }
-  check_room(length, other_length);
+  check_room(a_length, b_length);
   // Both operands and the product as limbs, and the scratch, in one
   // allocation: O(n + m) extra memory. Nothing of this object changes
   // until the product is complete.
-  const std::size_t na = limbs::limbs_for(length), nb = limbs::limbs_for(other_length);
-  const bool square = other_digits == digits;
+  const std::size_t na = limbs::limbs_for(a_length), nb = limbs::limbs_for(b_length);
+  const bool square = a_digits == b_digits;
   const std::size_t work = na + (square ? 0 : nb) + na + nb + limbs::scratch_for(na, nb);
   const std::unique_ptr<limbs::limb[]> space(new limbs::limb[work]);
   limbs::limb* a = space.get();
   limbs::limb* b = square ? a : a + na;
   limbs::limb* product = b + (square ? na : nb);
-  limbs::pack(a, digits, length);
-  if (!square) limbs::pack(b, other_digits, other_length);
+  limbs::pack(a, a_digits, a_length);
+  if (!square) limbs::pack(b, b_digits, b_length);
   limbs::mul(product, a, na, b, nb, product + na + nb);
   take_limbs(product, na + nb);
+}
+
+uhigh uhigh::product(const uhigh& left, const uhigh& right) {
+  if (right.length <= long_multiplication_most) {
+    uhigh result(left);
+    result *= right;
+    return result;
+  }
+  uhigh result(0);
+  result.assign_product(left.digits, left.length, right.digits, right.length);
+  return result;
 }
 
 void uhigh::multiply_by(unsigned long long factor) {

@@ -128,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   uhigh value[4] = {uhigh(0), uhigh(1), uhigh(9), uhigh(99)};
   mpz_class model[4] = {0, 1, 9, 99};
   for (int step = 0; step < 64 && !in.empty(); ++step) {
-    const int op = in.byte() % 12;
+    const int op = in.byte() % 13;
     uhigh& a = value[in.byte() % 4];
     mpz_class& ma = model[&a - value];
     const std::size_t bi = in.byte() % 4;
@@ -237,6 +237,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (&b != &a) check(b, mb);
         break;
+      case 12: {  // a long multiplier across a threshold of the packed product
+        // Karatsuba's (64 limbs, 1216 digits) or the transforms' (900 limbs,
+        // 17100 digits), give or take a little; the product is checked and
+        // dropped, so the values stay short.
+        const std::size_t around = in.byte() % 2 == 0 ? 1216 : 17100;
+        const std::size_t length = around - 40 + in.byte() % 80;
+        std::string text(length, '0');
+        const std::uint8_t seed = in.byte();
+        for (std::size_t k = 0; k < length; ++k)
+          text[k] = static_cast<char>('0' + (seed * (k + 1) + k / 7) % 10);
+        text[0] = '7';
+        const uhigh multiplier(std::string_view{text});
+        const mpz_class m(text, 10);
+        uhigh product(a);
+        product *= multiplier;
+        check(product, ma * m);
+        check(multiplier * a, m * ma);
+        break;
+      }
       case 10: {  // moves: a moved-from value is zero, and stays in play
         uhigh taken(std::move(a));
         require(layout::length(a) == 0 && layout::digits(a) == nullptr);
