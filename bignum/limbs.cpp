@@ -2,6 +2,8 @@
 // the multiplications on limbs.
 #include "bignum/limbs.h"
 
+#if UHIGH_PACKED
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -278,3 +280,5 @@ void mul(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb, 
 }
 
 }  // namespace uhigh_detail::limbs
+
+#endif  // UHIGH_PACKED

@@ -12,6 +12,16 @@
 #include <cstddef>
 #include <cstdint>
 
+// The limbs need a 64 x 64 -> 128-bit product, which compilers give through
+// unsigned __int128 on 64-bit targets. Where there is none (32-bit ARM),
+// uhigh multiplies by long multiplication throughout.
+#if defined(__SIZEOF_INT128__)
+#define UHIGH_PACKED 1
+#else
+#define UHIGH_PACKED 0
+#endif
+
+#if UHIGH_PACKED
 namespace uhigh_detail::limbs {
 
 using limb = std::uint64_t;
@@ -93,3 +103,4 @@ void set_karatsuba_threshold_for_measuring(std::size_t limbs);  // bench/multipl
 void mul_reference(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb);
 
 }  // namespace uhigh_detail::limbs
+#endif  // UHIGH_PACKED

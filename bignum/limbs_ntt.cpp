@@ -13,6 +13,8 @@
 
 #include "bignum/limbs.h"
 
+#if UHIGH_PACKED
+
 namespace uhigh_detail::limbs {
 namespace {
 
@@ -222,3 +224,5 @@ void mul_ntt(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t 
 }
 
 }  // namespace uhigh_detail::limbs
+
+#endif  // UHIGH_PACKED

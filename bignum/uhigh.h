@@ -45,7 +45,10 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <functional>
+#include <limits>
 #include <type_traits>
+#include <utility>
 
 #include "bignum/uhigh_export.h"
 
@@ -55,6 +58,13 @@ struct layout;  // the tests' and benchmarks' one view of the fields
 #if defined(__SIZEOF_INT128__)
 __extension__ typedef __int128 int128;
 __extension__ typedef unsigned __int128 uint128;
+using widest = uint128;  // the widest unsigned type the compiler has
+#else
+// Where the compiler has no 128-bit integers (32-bit targets): stand-ins
+// that no argument's type is.
+struct int128 {};
+struct uint128 {};
+using widest = unsigned long long;
 #endif
 
 // Character and truth types are not numbers here: uhigh('7') would be 55.
@@ -68,12 +78,7 @@ inline constexpr bool is_character =
     std::is_same_v<T, char16_t> || std::is_same_v<T, char32_t>;
 
 template <class T>
-inline constexpr bool is_128 =
-#if defined(__SIZEOF_INT128__)
-    std::is_same_v<T, int128> || std::is_same_v<T, uint128>;
-#else
-    false;
-#endif
+inline constexpr bool is_128 = std::is_same_v<T, int128> || std::is_same_v<T, uint128>;
 
 // The built-in integer types a uhigh takes by value: every one but int
 // (which has its own constructor), the character types and the 128-bit ones
@@ -163,6 +168,28 @@ class uhigh {
   // grow before reserve() reallocates. 0 for a moved-from value. O(1).
   std::uint32_t digit_capacity() const noexcept { return capacity; }
 
+  // True when the value is not zero. O(1).
+  explicit operator bool() const noexcept { return !is_zero(); }
+
+  // The exact value as a built-in integer type (any but bool and the
+  // character types, the 128-bit ones included); std::overflow_error when
+  // it does not fit, nothing changed. O(1): at most 40 digits are read.
+  template <class T, std::enable_if_t<(std::is_integral_v<T> && !uhigh_detail::is_character<T>) ||
+                                          uhigh_detail::is_128<T>,
+                                      int> = 0>
+  explicit operator T() const {
+#if defined(__SIZEOF_INT128__)
+    if constexpr (uhigh_detail::is_128<T>) {
+      constexpr uhigh_detail::uint128 all = ~uhigh_detail::uint128{0};
+      return static_cast<T>(to_widest(std::is_same_v<T, uhigh_detail::uint128> ? all : all >> 1));
+    } else
+#endif
+    {
+      return static_cast<T>(
+          to_widest(static_cast<unsigned long long>(std::numeric_limits<T>::max())));
+    }
+  }
+
   // Makes capacity at least n without changing the value: when it must grow,
   // the new capacity is max(n, capacity + 10) (capped at max_digits) and the
   // length digits in use move to a new zero-filled array. O(length) when it
@@ -195,9 +222,12 @@ class uhigh {
     if constexpr (std::is_signed_v<Integer> || std::is_same_v<Integer, uhigh_detail::int128>) {
       if (factor < 0) throw_negative();
     }
+#if defined(__SIZEOF_INT128__)
     if constexpr (uhigh_detail::is_128<Integer>) {
       multiply_by(static_cast<uhigh_detail::uint128>(factor));
-    } else {
+    } else
+#endif
+    {
       multiply_by(static_cast<unsigned long long>(factor));
     }
   }
@@ -206,6 +236,35 @@ class uhigh {
                                           std::is_floating_point_v<T>,
                                       int> = 0>
   void operator*=(T) = delete;
+
+  // base^exponent by repeated squaring on the multiplication above, for an
+  // exponent of any built-in integer type; pow(x, 0) is 1, 0^0 included. A
+  // negative exponent throws std::invalid_argument; a result past
+  // max_digits std::length_error. O(the last squaring).
+  template <class Integer,
+            std::enable_if_t<(std::is_integral_v<Integer> && !uhigh_detail::is_character<Integer>) ||
+                                 uhigh_detail::is_128<Integer>,
+                             int> = 0>
+  friend uhigh pow(const uhigh& base, Integer exponent) {
+    if constexpr (std::is_signed_v<Integer> || std::is_same_v<Integer, uhigh_detail::int128>) {
+      if (exponent < 0) throw_negative();
+    }
+    // Past 2^64 - 1 only 0 and 1 stay within max_digits, and they give the
+    // same result for that exponent.
+    if constexpr (uhigh_detail::is_128<Integer>) {
+      constexpr auto most = ~0ull;
+      return power(base, exponent > most ? most : static_cast<unsigned long long>(exponent));
+    } else {
+      return power(base, static_cast<unsigned long long>(exponent));
+    }
+  }
+
+  // Reads a decimal number as the standard extraction of an unsigned
+  // integer does: white space skipped (unless noskipws), an optional +,
+  // then a run of ASCII digits of any length, leading zeros stripped; the
+  // first non-digit stays in the stream. No digit, or a -, sets failbit and
+  // leaves value unchanged; eofbit is set when the input ends, as for int.
+  friend UHIGH_EXPORT std::istream& operator>>(std::istream& in, uhigh& value);
 
   // this = this * other; other may be this object. Two paths:
   //  - other of at most 10 digits (long_multiplication_most): long
@@ -323,6 +382,12 @@ class uhigh {
   UHIGH_EXPORT void multiply_by(uhigh_detail::uint128 factor);
 #endif
 
+  // The value if it is at most most, else std::overflow_error.
+  UHIGH_EXPORT uhigh_detail::widest to_widest(uhigh_detail::widest most) const;
+
+  // base^exponent, for pow.
+  UHIGH_EXPORT static uhigh power(const uhigh& base, unsigned long long exponent);
+
   // left * right as a new value, for operator*.
   UHIGH_EXPORT static uhigh product(const uhigh& left, const uhigh& right);
 
@@ -346,6 +411,14 @@ class uhigh {
   // True for a zero in the form every operation hands back, or a moved-from
   // value.
   bool is_zero() const { return length <= 1 && (length == 0 || digits[0] == 0); }
+};
+
+// Equal values hash equal, whatever their capacity or history; a value
+// below 2^64 hashes as std::hash<unsigned long long> hashes that number, so
+// distinct values of up to 19 digits collide exactly as often. O(length).
+template <>
+struct std::hash<uhigh> {
+  UHIGH_EXPORT std::size_t operator()(const uhigh& value) const noexcept;
 };
 
 #endif  // C++17

@@ -3,6 +3,7 @@
 // multipliers of up to ten digits), and through packed limbs for everything
 // else.
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <stdexcept>
 
@@ -14,7 +15,9 @@
 
 using uhigh_detail::decimal_low;
 using uhigh_detail::split_decimal;
+#if UHIGH_PACKED
 namespace limbs = uhigh_detail::limbs;
+#endif
 
 void uhigh::operator*=(std::uint8_t factor) {
   const bool zero_result = factor == 0 || is_zero();
@@ -44,11 +47,13 @@ void uhigh::multiply_small(std::uint8_t factor) {
 }
 
 void uhigh::operator*=(const uhigh& other) {
+#if UHIGH_PACKED
   if (other.length > long_multiplication_most) {
     if (is_zero()) return;  // zero, a moved-from value included, stays zero
     assign_product(digits, length, other.digits, other.length);
     return;
   }
+#endif
   const bool zero_result = is_zero() || other.is_zero();
   uhigh accumulator(0);
   // other is read afresh each round and this object is untouched until the
@@ -97,6 +102,7 @@ void uhigh::become_zero() {
   length = 1;
 }
 
+#if UHIGH_PACKED
 void uhigh::take_limbs(const limbs::limb* product, std::size_t count) {
   while (count > 1 && product[count - 1] == 0)
     --count;
@@ -116,13 +122,14 @@ void uhigh::take_limbs(const limbs::limb* product, std::size_t count) {
   const auto grown = static_cast<std::uint32_t>(
       std::min<std::uint64_t>(std::max<std::uint64_t>(total, std::uint64_t{capacity} + min_growth),
                               max_digits));
+  const auto new_length = static_cast<std::uint32_t>(total);  // checked against max_digits above
   std::int8_t* fresh = uhigh_detail::storage::allocate(grown);
-  limbs::unpack(fresh, total, product);
-  uhigh_detail::storage::zero(fresh + total, grown - total);
+  limbs::unpack(fresh, new_length, product);
+  uhigh_detail::storage::zero(fresh + new_length, grown - new_length);
   uhigh_detail::storage::release(digits);
   digits = fresh;
   capacity = grown;
-  length = static_cast<std::uint32_t>(total);
+  length = new_length;
 }
 
 void uhigh::assign_product(const std::int8_t* a_digits, std::uint32_t a_length,
@@ -149,14 +156,18 @@ void uhigh::assign_product(const std::int8_t* a_digits, std::uint32_t a_length,
   take_limbs(product, na + nb);
 }
 
+#endif  // UHIGH_PACKED
+
 uhigh uhigh::product(const uhigh& left, const uhigh& right) {
-  if (right.length <= long_multiplication_most) {
+  if (!UHIGH_PACKED || right.length <= long_multiplication_most) {
     uhigh result(left);
     result *= right;
     return result;
   }
   uhigh result(0);
+#if UHIGH_PACKED
   result.assign_product(left.digits, left.length, right.digits, right.length);
+#endif
   return result;
 }
 
@@ -167,6 +178,9 @@ void uhigh::multiply_by(unsigned long long factor) {
     return;
   }
   check_room(length, decimal_digits(factor));
+#if !UHIGH_PACKED
+  *this *= uhigh(factor);  // long multiplication, as everything here
+#else
   const std::size_t n = limbs::limbs_for(length);
   const std::unique_ptr<limbs::limb[]> space(new limbs::limb[2 * n + 2]);
   limbs::limb* a = space.get();
@@ -181,6 +195,7 @@ void uhigh::multiply_by(unsigned long long factor) {
     limbs::mul_basecase(product, a, n, split, 2);
   }
   take_limbs(product, n + 2);
+#endif
 }
 
 #if defined(__SIZEOF_INT128__)
@@ -208,3 +223,30 @@ void uhigh::multiply_by(uhigh_detail::uint128 factor) {
   take_limbs(a + n, n + count);
 }
 #endif
+
+uhigh uhigh::power(const uhigh& base, unsigned long long exponent) {
+  // Squaring from the top bit of the exponent down: one squaring per bit
+  // and a multiplication by base for each one bit. base's value is taken
+  // first, so base may be the object that receives the result.
+  const uhigh b(base);
+  uhigh result(1);
+  if (exponent == 0) return result;
+  if (b.is_zero() || (b.length == 1 && b.digits[0] == 1)) return b.is_zero() ? uhigh(0) : result;
+  // base >= t 10^(length - 1) for its top digit t >= 1, so base^exponent has
+  // more than exponent (length - 1 + log10 t) digits: refused before any
+  // squaring when that already passes the limit (the bound is rounded down
+  // a little, so only a result surely too long is refused).
+  const double at_least = static_cast<double>(exponent) *
+                          (b.length - 1 + std::log10(static_cast<double>(b.digits[b.length - 1])));
+  if (at_least * (1 - 1e-12) > max_digits) {
+    throw std::length_error("uhigh: more than 4294967295 digits");
+  }
+  int bit = 63;
+  while ((exponent >> bit & 1) == 0)
+    --bit;
+  for (; bit >= 0; --bit) {
+    result *= result;
+    if (exponent >> bit & 1) result *= b;
+  }
+  return result;
+}

@@ -5,6 +5,8 @@
 // at each threshold and one either side.
 #include "bignum/limbs.h"
 
+#if UHIGH_PACKED
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -139,3 +141,5 @@ TEST(Limbs, EveryMethodEqualsTheRowByRowProduct) {
     ASSERT_EQ(r, reference_product(a, b)) << na << " x " << nb;
   }
 }
+
+#endif  // UHIGH_PACKED
