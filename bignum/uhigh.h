@@ -23,7 +23,9 @@
 // value or a factor) throws std::invalid_argument, and so does text that is
 // not a decimal number or a null text pointer; subtracting a larger value
 // throws std::domain_error; a result or request of more than max_digits
-// digits throws std::length_error; allocation failure throws std::bad_alloc.
+// digits throws std::length_error; a conversion to an integer type that
+// cannot hold the value throws std::overflow_error; allocation failure
+// throws std::bad_alloc.
 //
 // Not thread-safe on one object; distinct objects may be used from distinct
 // threads at any time, static initialisers included (the only state outside
@@ -276,8 +278,11 @@ class uhigh {
   //    32-bit n! has at most 10 digits), kept exactly as it is timed.
   //    O(length * other.length).
   //  - longer: both operands packed 19 digits to a word and multiplied by
-  //    the fastest method for their sizes (schoolbook, Karatsuba); x * y and
-  //    y * x cost the same. A zero operand costs O(1). Extra memory
+  //    the fastest method for their sizes: schoolbook below 64 words,
+  //    Karatsuba, and number-theoretic transforms from 900 words of the
+  //    shorter operand, O(n log n); x * y and y * x cost the same.
+  //    (Where the compiler has no 128-bit integers, 32-bit ARM, long
+  //    multiplication serves here too.) A zero operand costs O(1). Extra memory
   //    O(length + other.length), in one allocation; a failed allocation or a
   //    product past max_digits leaves this unchanged.
   UHIGH_EXPORT void operator*=(const uhigh& other);

@@ -98,9 +98,11 @@ for wanted in 'uhigh::operator+=' 'compare(uhigh const&, uhigh const&)' 'uhigh_k
               'uhigh_kernels::forms()'; do
   grep -qF "$wanted" <<<"$symbols" || fail "not exported: $wanted"
 done
-allowed='^(uhigh::(uhigh|~uhigh|operator|reserve\(|throw_negative|assign_magnitude\(unsigned long long|multiply_by\(|product\()'
+allowed='^(uhigh::(uhigh|~uhigh|operator|reserve\(|throw_negative|assign_magnitude\(unsigned long long'
+allowed+='|multiply_by\(|product\(|power\(|to_widest\()'
 allowed+='|uhigh_kernels::(forms|active_form|select)\('
-allowed+='|(compare|operator[<>]+|to_string\[abi:cxx11\])\(.*uhigh const&)'
+allowed+='|std::hash<uhigh>::operator\(\)'
+allowed+='|(compare|operator[<>]+|to_string\[abi:cxx11\])\(.*uhigh( const)?&)'
 if grep -vE "$allowed" <<<"$symbols" | grep -q .; then
   fail "internal symbols exported: $(grep -vE "$allowed" <<<"$symbols" | tr '\n' ';')"
 fi
