@@ -175,10 +175,15 @@ TEST(DigitLimit, ExactlyTheLimitFitsAndOneMoreDoesNot) {
   // asks for exactly the limit, and the next for one more.
   layout::length(v) = 4294967294u;
   layout::digits(v)[layout::length(v) - 1] = 1;
-  v *= 10;
+  // The class's own small multiplication: 10 is the shift.
+  v *= std::uint8_t{10};
   EXPECT_EQ(layout::length(v), 4294967295u);
   EXPECT_EQ(layout::digits(v)[layout::length(v) - 1], 1);
   EXPECT_EQ(layout::digits(v)[0], 0);
+  EXPECT_THROW(v *= std::uint8_t{10}, std::length_error);
+  // An int factor takes the one pass over packed words, which refuses a
+  // product whose longest possible length passes the limit before it reads
+  // a digit.
   EXPECT_THROW(v *= 10, std::length_error);
   EXPECT_EQ(layout::length(v), 4294967295u);
 }
