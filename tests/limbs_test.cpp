@@ -112,6 +112,25 @@ TEST(Limbs, OnePassTimesAnyFactorBelowTheBase) {
   }
 }
 
+TEST(Limbs, EdgesThatRandomOperandsNeverReach) {
+  // mul_1: 3 * 4e18 leaves a carry of 1, and 3 * (B - 1) / 3 a low part of
+  // B - 1, so the next position sums to exactly B: it must become 0 and
+  // carry, never stay as a limb of value B.
+  const std::vector<limb> a = {4'000'000'000'000'000'000u, (limbs::base - 1) / 3};
+  std::vector<limb> r(3);
+  r[2] = limbs::mul_1(r.data(), a.data(), 2, 3);
+  EXPECT_EQ(r, reference_product(a, {3}));
+  // The transforms' reconstruction: this product's one column leaves a
+  // residue modulo the first prime that is at least the second prime, and a
+  // residue modulo the second that is smaller than their difference, so the
+  // first must be reduced before it is taken from the second (found by
+  // search: k p0 + p1 + d for k = 18512788).
+  const std::vector<limb> x = {85375168164557288u}, y = {1000000007u};
+  std::vector<limb> product(2);
+  limbs::mul_ntt(product.data(), x.data(), 1, y.data(), 1);
+  EXPECT_EQ(product, reference_product(x, y));
+}
+
 TEST(Limbs, EveryMethodEqualsTheRowByRowProduct) {
   std::mt19937_64 random(14);
   // Schoolbook and Karatsuba at and around its threshold (64 limbs) and
