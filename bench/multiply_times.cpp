@@ -7,13 +7,15 @@
 // Prints one JSON object with the fastest of REPS runs, in seconds.
 #include <gmpxx.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
 
 #include "bignum/uhigh.h"
+#include "stage_work.h"
+
+using bench::fastest;
 
 namespace {
 
@@ -23,18 +25,6 @@ std::string random_digits(std::mt19937& random, std::size_t n) {
     c = static_cast<char>('0' + random() % 10);
   text[0] = static_cast<char>('1' + random() % 9);
   return text;
-}
-
-template <class F>
-double fastest(int reps, F f) {
-  double best = 1e300;
-  for (int i = 0; i < reps; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    f();
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    best = std::min(best, took.count());
-  }
-  return best;
 }
 
 }  // namespace
