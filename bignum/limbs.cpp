@@ -108,7 +108,7 @@ limb add(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb) 
     const limb t = b[i] + carry;  // <= B
     const limb s = a[i] + t;
     carry = (s < t) | (s >= base);
-    r[i] = carry ? s - base : s;
+    r[i] = s - (-carry & base);
   }
   for (; i < na; ++i) {
     const limb s = a[i] + carry;
@@ -124,7 +124,7 @@ limb sub(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb) 
   for (; i < nb; ++i) {
     const limb take = b[i] + borrow;  // <= B
     borrow = a[i] < take;
-    r[i] = borrow ? a[i] + (base - take) : a[i] - take;
+    r[i] = a[i] - take + (-borrow & base);  // no branch: a borrow is a coin toss
   }
   for (; i < na; ++i) {
     if (borrow != 0 && a[i] == 0) {

@@ -46,11 +46,12 @@ inline limb divide(limb high, limb low, limb& remainder) {
   const wide estimate = wide{inverse} * high + ((wide{high} << 64) | low);
   limb quotient = static_cast<limb>(estimate >> 64) + 1;
   limb r = low - quotient * base;
-  if (r > static_cast<limb>(estimate)) {
-    --quotient;
-    r += base;
-  }
-  if (r >= base) {
+  // The first correction is taken about half the time, so it is made
+  // without a branch; the second is rare.
+  const limb over = -static_cast<limb>(r > static_cast<limb>(estimate));
+  quotient += over;
+  r += over & base;
+  if (__builtin_expect(r >= base, 0)) {
     ++quotient;
     r -= base;
   }
@@ -98,6 +99,20 @@ void mul_ntt(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t 
 void mul_karatsuba(limb* r, const limb* a, const limb* b, std::size_t n, limb* scratch);
 std::size_t karatsuba_scratch(std::size_t n);
 void set_karatsuba_threshold_for_measuring(std::size_t limbs);  // bench/multiply_thresholds
+
+// q[0 .. n) = a / d, for 1 <= d < B; returns a % d. One pass from the top,
+// two multiplications a limb. q may equal a.
+limb div_1(limb* q, const limb* a, std::size_t n, limb d);
+
+// q[0 .. na - nb + 1) = a / b and r[0 .. nb) = a % b, for na >= nb >= 1 and
+// b[nb - 1] != 0 (limbs_divide.cpp). Knuth's algorithm D while the divisor
+// or the quotient is short, O(nq nb); above that Newton's reciprocal and
+// the fast multiplication, a few multiplications' time. reference_only
+// keeps to algorithm D, the yardstick for the tests. Allocates its own
+// O(na + nb) work; q and r must not overlap a, b or each other.
+void divmod(limb* q, limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb,
+            bool reference_only = false);
+void set_newton_threshold_for_measuring(std::size_t limbs);  // bench/divide_thresholds
 
 // The plain yardstick: row by row, every step divided by the hardware.
 void mul_reference(limb* r, const limb* a, std::size_t na, const limb* b, std::size_t nb);

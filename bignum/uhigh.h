@@ -261,6 +261,29 @@ class uhigh {
     }
   }
 
+  // Truncating division: this = this / divisor, or this % divisor, so that
+  // this == q * divisor + r with r < divisor. divisor may be this object,
+  // or a built-in integer (converted as the constructors do: a negative one
+  // throws std::invalid_argument). A zero divisor throws std::domain_error;
+  // either error, or a failed allocation, leaves this unchanged. Cost, for
+  // a quotient of q digits and a divisor of d: one pass, O(q), for d <= 19;
+  // long division, O(q d), while q or d is under 1,520 digits; above
+  // that a reciprocal by Newton's iteration, a few multiplications' time.
+  // (Where the compiler has no 128-bit integers, 32-bit ARM, it is digit
+  // by digit long division throughout, O(q d).)
+  UHIGH_EXPORT void operator/=(const uhigh& divisor);
+  UHIGH_EXPORT void operator%=(const uhigh& divisor);
+
+  // Quotient and remainder in one division, quotient first:
+  // auto [q, r] = divmod(a, b). Errors and cost as for /=.
+  friend UHIGH_EXPORT std::pair<uhigh, uhigh> divmod(const uhigh& dividend, const uhigh& divisor);
+  friend uhigh operator/(const uhigh& dividend, const uhigh& divisor) {
+    return divmod(dividend, divisor).first;
+  }
+  friend uhigh operator%(const uhigh& dividend, const uhigh& divisor) {
+    return divmod(dividend, divisor).second;
+  }
+
   // Reads a decimal number as the standard extraction of an unsigned
   // integer does: white space skipped (unless noskipws), an optional +,
   // then a run of ASCII digits of any length, leading zeros stripped; the

@@ -40,7 +40,7 @@ foreach(line IN LISTS uhigh_form_lines)
 endforeach()
 list(REMOVE_DUPLICATES UHIGH_KERNEL_FORMS)
 
-set(bignum_class_sources bignum/limbs.cpp bignum/limbs_ntt.cpp bignum/uhigh.cpp bignum/uhigh_add_sub.cpp bignum/uhigh_compare.cpp bignum/uhigh_convert.cpp
+set(bignum_class_sources bignum/limbs.cpp bignum/limbs_divide.cpp bignum/limbs_ntt.cpp bignum/uhigh.cpp bignum/uhigh_add_sub.cpp bignum/uhigh_compare.cpp bignum/uhigh_convert.cpp bignum/uhigh_divide.cpp
                          bignum/uhigh_multiply.cpp bignum/uhigh_output.cpp)
 add_library(uhigh ${bignum_class_sources} $<TARGET_OBJECTS:uhigh_kernels>)
 add_library(uhigh::uhigh ALIAS uhigh)

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
+#include <functional>
 #include <string>
 
 #include "bignum/layout.h"
@@ -128,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   uhigh value[4] = {uhigh(0), uhigh(1), uhigh(9), uhigh(99)};
   mpz_class model[4] = {0, 1, 9, 99};
   for (int step = 0; step < 64 && !in.empty(); ++step) {
-    const int op = in.byte() % 13;
+    const int op = in.byte() % 18;
     uhigh& a = value[in.byte() % 4];
     mpz_class& ma = model[&a - value];
     const std::size_t bi = in.byte() % 4;
@@ -254,6 +255,123 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         product *= multiplier;
         check(product, ma * m);
         check(multiplier * a, m * ma);
+        break;
+      }
+      case 13: {  // division: quotient, remainder, both; a zero divisor changes nothing
+        const int how = in.byte() % 4;
+        if (mb == 0) {
+          const mpz_class before = ma;
+          bool refused = false;
+          try {
+            if (how == 0) a /= b;
+            if (how == 1) a %= b;
+            if (how >= 2) static_cast<void>(divmod(a, b));
+          } catch (const std::domain_error&) {
+            refused = true;
+          }
+          require(refused);
+          check(a, before);
+          continue;
+        }
+        const mpz_class q = ma / mb, r = ma % mb;
+        if (how == 0) {
+          a /= b;
+          ma = q;
+        } else if (how == 1) {
+          a %= b;
+          ma = r;
+        } else {
+          const auto [uq, ur] = divmod(a, b);
+          check(uq, q);
+          check(ur, r);
+          check(a / b, q);
+          check(a % b, r);
+        }
+        break;
+      }
+      case 14: {  // a built-in divisor of any type: negative and zero refused
+        with_integer(in, [&](auto v) {
+          const mpz_class mv = to_mpz(v);
+          try {
+            if (in.byte() % 2 == 0) {
+              a /= v;
+              ma /= mv;
+            } else {
+              a %= v;
+              ma %= mv;
+            }
+            require(v > 0);
+          } catch (const std::invalid_argument&) {
+            require(v < 0);
+          } catch (const std::domain_error&) {
+            require(v == 0);
+          }
+        });
+        break;
+      }
+      case 15: {  // a divisor across the reciprocal's threshold (80 limbs, 1520 digits)
+        const std::size_t length = 1480 + in.byte() % 80;
+        std::string text(length, '0');
+        const std::uint8_t seed = in.byte();
+        for (std::size_t k = 0; k < length; ++k)
+          text[k] = static_cast<char>('0' + (seed * (k + 1) + k / 5) % 10);
+        text[0] = '3';
+        const uhigh d(std::string_view{text});
+        const mpz_class md(text, 10);
+        // A dividend of one to three times the divisor's length, or less
+        // than it when a is short.
+        const unsigned k = 1 + in.byte();
+        const uhigh n = a * d * uhigh(k) + b;
+        const mpz_class model_n = ma * md * k + mb;
+        const auto [uq, ur] = divmod(n, d);
+        check(uq, model_n / md);
+        check(ur, model_n % md);
+        break;
+      }
+      case 16: {  // powers, conversions, truth and hashing
+        const unsigned e = in.byte() % 40;
+        if (layout::length(a) * std::max(e, 1u) >= most_digits) continue;
+        mpz_class mp;
+        mpz_pow_ui(mp.get_mpz_t(), ma.get_mpz_t(), e);
+        check(pow(a, e), mp);
+        require(static_cast<bool>(a) == (ma != 0));
+        try {
+          const auto v = static_cast<unsigned long long>(a);
+          require(v == std::stoull(ma.get_str()));
+        } catch (const std::overflow_error&) {
+          require(ma > mpz_class("18446744073709551615"));
+        }
+        try {
+          const auto v = static_cast<int>(a);
+          require(v == std::stoi(ma.get_str()));
+        } catch (const std::overflow_error&) {
+          require(ma > 2147483647);
+        }
+        if (ma == mb) require(std::hash<uhigh>{}(a) == std::hash<uhigh>{}(b));
+        break;
+      }
+      case 17: {  // stream input: digits, text, signs and white space
+        const std::size_t length = in.byte() % 30;
+        std::string text;
+        for (std::size_t k = 0; k < length && !in.empty(); ++k) {
+          const std::uint8_t c = in.byte();
+          text += c < 160 ? static_cast<char>('0' + c % 10) : " +-x\n"[c % 5];
+        }
+        std::istringstream stream(text);
+        const mpz_class before = ma;
+        if (stream >> a) {
+          // What the standard extraction of an unsigned long long accepts,
+          // where it fits.
+          std::size_t at = text.find_first_not_of(" \n");
+          require(at != std::string::npos);
+          if (text[at] == '+') ++at;
+          const std::size_t end = text.find_first_not_of("0123456789", at);
+          const std::string run = text.substr(at, end == std::string::npos ? end : end - at);
+          require(!run.empty());
+          ma = mpz_class(run, 10);
+        } else {
+          check(a, before);
+        }
         break;
       }
       case 10: {  // moves: a moved-from value is zero, and stays in play

@@ -161,4 +161,113 @@ TEST(Limbs, EveryMethodEqualsTheRowByRowProduct) {
   }
 }
 
+namespace {
+
+// True when q b + r == a and r < b: the division's defining identity,
+// checked by the row-by-row product, independent of every division method.
+::testing::AssertionResult divides(const std::vector<limb>& a, const std::vector<limb>& b,
+                                   const std::vector<limb>& q, const std::vector<limb>& r) {
+  std::vector<limb> back(q.size() + b.size());
+  limbs::mul_reference(back.data(), q.data(), q.size(), b.data(), b.size());
+  std::vector<limb> sum(back.size() + 1);
+  sum[back.size()] = limbs::add(sum.data(), back.data(), back.size(), r.data(), r.size());
+  sum.resize(std::max(sum.size(), a.size()));
+  std::vector<limb> want(a);
+  want.resize(sum.size());
+  if (sum != want) return ::testing::AssertionFailure() << "q b + r != a";
+  for (std::size_t i = r.size(); i-- > 0;) {
+    if (r[i] != b[i]) {
+      return r[i] < b[i] ? ::testing::AssertionSuccess()
+                         : ::testing::AssertionFailure() << "r >= b";
+    }
+  }
+  return ::testing::AssertionFailure() << "r == b";
+}
+
+// Restores the reciprocal's threshold however the test ends.
+struct newton_from {
+  explicit newton_from(std::size_t limbs) { limbs::set_newton_threshold_for_measuring(limbs); }
+  ~newton_from() { limbs::set_newton_threshold_for_measuring(80); }
+};
+
+}  // namespace
+
+TEST(Limbs, ShortDivisionMatchesTheHardware) {
+  std::mt19937_64 random(15);
+  for (const limb d : {limb{1}, limb{2}, limb{7}, limb{1} << 32, limbs::base / 2, limbs::base - 1,
+                       limb{1234567890123456789u}, random() % limbs::base}) {
+    for (int shape = 0; shape < 3; ++shape) {
+      const auto a = random_limbs(random, 40, shape);
+      std::vector<limb> q(a.size());
+      const limb r = limbs::div_1(q.data(), a.data(), a.size(), d);
+      limbs::wide rest = 0;
+      for (std::size_t i = a.size(); i-- > 0;) {
+        const limbs::wide x = rest * limbs::base + a[i];
+        ASSERT_EQ(q[i], static_cast<limb>(x / d)) << d << " limb " << i;
+        rest = x % d;
+      }
+      ASSERT_EQ(r, static_cast<limb>(rest)) << d;
+      limbs::div_1(q.data(), q.data(), q.size(), d);  // in place too
+    }
+  }
+}
+
+TEST(Limbs, EveryDivisionMethodMeetsTheIdentity) {
+  std::mt19937_64 random(16);
+  // Algorithm D (divisors of two limbs up), the reciprocal from the
+  // threshold (80 limbs of both divisor and quotient) and one either side,
+  // a quotient shorter than the divisor (the cut-down divisor), several
+  // blocks of quotient, and divisors whose top limbs are all B - 1 or
+  // exactly B/2 (the estimate's extremes).
+  const std::pair<std::size_t, std::size_t> shapes[] = {
+      {2, 2}, {3, 2}, {40, 2}, {40, 39}, {158, 79}, {159, 80}, {160, 80}, {161, 81}, {180, 81},
+      {250, 170}, {400, 300}, {1000, 100}, {1000, 333}, {2000, 950}, {1900, 1000}};
+  for (const auto& [na, nb] : shapes) {
+    for (int shape = 0; shape < 4; ++shape) {
+      auto a = random_limbs(random, na, shape % 3), b = random_limbs(random, nb, shape % 3);
+      if (shape == 3) b[nb - 1] = limbs::base / 2, b[nb - 2] = 0;
+      if (b[nb - 1] == 0) b[nb - 1] = 1;
+      std::vector<limb> q(na - nb + 1), r(nb), q_ref(q.size()), r_ref(r.size());
+      limbs::divmod(q.data(), r.data(), a.data(), na, b.data(), nb);
+      ASSERT_TRUE(divides(a, b, q, r)) << na << " / " << nb << " shape " << shape;
+      limbs::divmod(q_ref.data(), r_ref.data(), a.data(), na, b.data(), nb, true);
+      ASSERT_EQ(q, q_ref) << na << " / " << nb;
+      ASSERT_EQ(r, r_ref) << na << " / " << nb;
+    }
+  }
+}
+
+TEST(Limbs, AlgorithmDAddsBackAnEstimateOneTooLarge) {
+  // B^3 / (B^3/2 + B - 1): the top limbs give the estimate 2, which the
+  // second limb (0) cannot refine, and only the third shows that 2 is one
+  // too many. Random operands reach this with probability about 2/B.
+  const std::vector<limb> a = {0, 0, 0, 1}, b = {limbs::base - 1, 0, limbs::base / 2};
+  for (const bool reference : {true, false}) {
+    std::vector<limb> q(2), r(3);
+    limbs::divmod(q.data(), r.data(), a.data(), a.size(), b.data(), b.size(), reference);
+    EXPECT_EQ(q, (std::vector<limb>{1, 0}));
+    EXPECT_TRUE(divides(a, b, q, r));
+  }
+}
+
+TEST(Limbs, TheReciprocalAtEveryDepthEqualsAlgorithmD) {
+  // With the threshold at 3 limbs, small divisions run the reciprocal's
+  // whole recursion and every block and cut-down path; each must agree
+  // with algorithm D.
+  const newton_from low(3);
+  std::mt19937_64 random(17);
+  for (int round = 0; round < 400; ++round) {
+    const std::size_t nb = 2 + random() % 40, na = nb + random() % 90;
+    const int shape = static_cast<int>(random() % 3);
+    const auto a = random_limbs(random, na, shape);
+    auto b = random_limbs(random, nb, shape);
+    if (b[nb - 1] == 0) b[nb - 1] = 1 + random() % 9;
+    std::vector<limb> q(na - nb + 1), r(nb), q_ref(q.size()), r_ref(r.size());
+    limbs::divmod(q.data(), r.data(), a.data(), na, b.data(), nb);
+    limbs::divmod(q_ref.data(), r_ref.data(), a.data(), na, b.data(), nb, true);
+    ASSERT_EQ(q, q_ref) << na << " / " << nb << " round " << round;
+    ASSERT_EQ(r, r_ref) << na << " / " << nb << " round " << round;
+  }
+}
+
 #endif  // UHIGH_PACKED

@@ -385,3 +385,79 @@ TEST(Oracle, BuiltInFactorsOfEveryWidthInOnePass) {
 #endif
   }
 }
+
+TEST(Oracle, DivisionOfEveryShapeAndSize) {
+  // One pass for divisors of up to 19 digits (one limb), algorithm D
+  // below 80 limbs (1520 digits) of divisor or quotient, the reciprocal
+  // above, and the cut-down divisor when the quotient is the shorter: each
+  // edge and one digit either side, up to a million digits; uniform,
+  // 9-heavy and 0-heavy operands, all 9s, powers of ten, remainders of 0
+  // and of b - 1, and a divisor as long as the dividend or longer.
+  std::mt19937 random(seed() + 50);
+  const bool small = small_bounds();
+  std::vector<std::pair<std::size_t, std::size_t>> shapes = {
+      {1, 1}, {19, 19}, {20, 19}, {20, 20}, {39, 20}, {200, 38}, {1519, 1519}, {3040, 1520},
+      {3041, 1521}, {3000, 1500}, {5000, 2000}, {5000, 3400}, {20000, 19000}, {40000, 20000},
+      {100000, 1000}, {100000, 99999}};
+  if (!small) {
+    shapes.insert(shapes.end(), {{200000, 100000}, {1000000, 500000}, {1000000, 1000},
+                                 {1000000, 900000}});
+  }
+  if (!UHIGH_PACKED) shapes = {{1, 1}, {20, 19}, {39, 20}, {200, 38}, {600, 300}};
+  for (const auto& [na, nb] : shapes) {
+    // The largest sizes take the random and all-9s kinds alone.
+    for (int kind = 0; kind < (na > 100000 ? 2 : 5); ++kind) {
+      SCOPED_TRACE(trace(static_cast<int>(na * 5 + nb * 3) + kind));
+      std::string a, b;
+      if (kind == 0) {
+        a = random_number(random, na), b = random_number(random, nb);
+      } else if (kind == 1) {  // all 9s over all 9s, and over a power of ten
+        a = std::string(na, '9'), b = std::string(nb, '9');
+      } else if (kind == 2) {
+        a = "1" + std::string(na - 1, '0'), b = "1" + std::string(nb - 1, '0');
+      } else {  // a = q b + r with r = 0 or b - 1 by construction
+        b = random_number(random, nb);
+        const mpz_class q(random_number(random, std::max<std::size_t>(1, na - nb + 1)), 10);
+        const mpz_class mb(b, 10);
+        a = mpz_class(q * mb + (kind == 3 ? mpz_class(0) : mpz_class(mb - 1))).get_str();
+      }
+      const mpz_class x(a, 10), y(b, 10);
+      const uhigh u(std::string_view{a}), v(std::string_view{b});
+      const auto [q, r] = divmod(u, v);
+      ASSERT_EQ(to_string(q), mpz_class(x / y).get_str()) << na << " / " << nb;
+      ASSERT_EQ(to_string(r), mpz_class(x % y).get_str()) << na << " % " << nb;
+      // The divisor longer than the dividend: quotient 0, remainder all.
+      const auto [none, all] = divmod(v, u * uhigh(10));
+      ASSERT_EQ(to_string(none), "0");
+      ASSERT_EQ(all, v);
+      uhigh w = u;
+      w %= v;
+      ASSERT_EQ(w, r);
+    }
+  }
+}
+
+TEST(Oracle, BuiltInDivisorsOfEveryWidth) {
+  std::mt19937_64 random(seed() + 51);
+  const std::size_t most = small_bounds() ? 2000 : 50000;
+  for (int round = 0; round < 60; ++round) {
+    std::mt19937 digits(static_cast<unsigned>(random()));
+    const std::string text = random_number(digits, 1 + random() % most);
+    const unsigned long long k = round < 6 ? std::vector<unsigned long long>{
+        1, 9, 9999999999999999999ull, 10000000000000000000ull, ~0ull, 4294967296ull}[round]
+                                           : 1 + (random() >> (random() % 64));
+    SCOPED_TRACE(trace(round));
+    const mpz_class x(text, 10), mk(std::to_string(k), 10);
+    uhigh u(std::string_view{text});
+    EXPECT_EQ(to_string(u % k), mpz_class(x % mk).get_str()) << k;
+    u /= k;
+    ASSERT_EQ(to_string(u), mpz_class(x / mk).get_str()) << k;
+#if defined(__SIZEOF_INT128__)
+    __extension__ const unsigned __int128 wide = (static_cast<unsigned __int128>(k) << 64) | 12345u;
+    const mpz_class mw = mk * mpz_class("18446744073709551616", 10) + 12345;
+    const uhigh z(std::string_view{text});
+    ASSERT_EQ(to_string(z / wide), mpz_class(x / mw).get_str());
+    ASSERT_EQ(to_string(z % wide), mpz_class(x % mw).get_str());
+#endif
+  }
+}

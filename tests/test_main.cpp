@@ -29,7 +29,7 @@ namespace {
 constexpr const char* form_dependent =
     "EveryForm/*:Construction.*:Copy.*:Assignment.*:Reserve.*:Compare.*:GreaterThan.*:Output.*:"
     "Addition.*:Subtraction.*:AdditionAndSubtraction.*:SmallFactor.*:ByUhigh.*:Multiplication.*:"
-    "Operators.*:Moves.*:Oracle.*:Factorial.*:DigitLimit.*:Dialogue.SampleSessionByteForByte";
+    "Operators.*:Moves.*:Division.*:Oracle.*:Factorial.*:DigitLimit.*:Dialogue.SampleSessionByteForByte";
 
 bool starts_with(const char* text, const char* prefix) {
   return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
