@@ -74,6 +74,7 @@ bool dialogue::ask(const char* prompt, std::int32_t max, std::int32_t& answer) {
   for (;;) {
     out_ << prompt << std::flush;
     if (!written()) return false;
+    if (console_.before_read) console_.before_read();
     in_ >> answer;
     const int read_errno = errno;
     const bool failed = !in_;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <limits>
 
@@ -25,6 +26,9 @@ struct console_hooks {
   // Where to show progress while computing (a terminal's standard error);
   // none when null.
   progress_display* progress = nullptr;
+  // Called after each prompt is written, before its answer is read: on a
+  // terminal, shows keys typed ahead during a run that will answer it.
+  std::function<void()> before_read;
 };
 
 // Runs the whole dialogue on in/out, timing with clock. Returns 0 when the

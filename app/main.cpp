@@ -1,4 +1,6 @@
 // uhigh-bench: times factorials and powers of two computed with uhigh.
+#include <unistd.h>
+
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -6,16 +8,29 @@
 #include "app/clock.h"
 #include "app/dialogue.h"
 #include "app/heap_policy.h"
+#include "app/terminal_input.h"
 
 int main() {
   use_benchmark_heap_policy();
   steady_millisecond_clock clock;
   console_hooks console;
-  // std::cin reads through C's stdin (the streams are synchronised with
-  // stdio), so stdin's error flag tells a failed read from the end.
-  console.read_error = [] { return std::ferror(stdin) != 0; };
   // Progress goes to standard error only when that is a terminal.
-  const std::unique_ptr<progress_display> progress = terminal_progress(2);
+  const std::unique_ptr<progress_display> progress = terminal_progress(2, 0);
   console.progress = progress.get();
-  return run_program(std::cin, std::cout, std::cerr, clock, console);
+  if (progress == nullptr || !::isatty(0)) {
+    // std::cin reads through C's stdin (the streams are synchronised with
+    // stdio), so stdin's error flag tells a failed read from the end.
+    console.read_error = [] { return std::ferror(stdin) != 0; };
+    return run_program(std::cin, std::cout, std::cerr, clock, console);
+  }
+  // Both on a terminal: the keys typed during a run are read by the
+  // progress line, then answer the questions after what was typed before.
+  static terminal_input keys(0);
+  std::istream in(&keys);
+  console.read_error = [] { return keys.failed(); };
+  console.before_read = [&] {
+    keys.hold(progress->take_typed(), progress->eof_key());
+    keys.echo_next_answer(2);
+  };
+  return run_program(in, std::cout, std::cerr, clock, console);
 }

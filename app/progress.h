@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/cost_model.h"
 
@@ -29,16 +30,36 @@ class progress_display {
 
   // The phase is over: whatever was shown is erased before this returns.
   virtual void end() = 0;
+
+  // The keys typed during phases since the last call, in order, and the
+  // terminal's end-of-file key; none when the display does not read them.
+  virtual std::string take_typed() { return {}; }
+  virtual char eof_key() const { return '\x04'; }
 };
 
 // A display drawn on the terminal behind fd from a thread of its own, or
-// null when fd is not a terminal (or TERM is "dumb"). Nothing shows for a
-// phase that ends within about half a second; then the line is redrawn in
-// place about four times a second, cut to one less than the terminal's
-// width (read at every draw) and naming the kernel form that runs, with the
-// cursor left at the row's start. Drawing and erasing clear the whole row
-// (erase to end of line), so text typed onto it during the run goes too.
-// While one exists, an interrupt (SIGINT) first erases a line that is
-// showing and then takes its default action, so the program still ends by
-// the signal. There is none on Windows.
-std::unique_ptr<progress_display> terminal_progress(int fd);
+// null when fd is not a terminal (or TERM is "dumb", which has no erase).
+// Nothing shows for a phase that ends within about half a second; then the
+// line is redrawn in place about four times a second, cut to one less than
+// the terminal's width (read at every draw), with the repetition counter,
+// the whole run's share done, the time left for the whole run and the
+// kernel form that runs, the cursor left at the row's start. Drawing and
+// erasing clear from there to the end of the screen, so a line that a
+// narrowed window wrapped goes too.
+//
+// With input_fd a terminal as well, each phase takes the keys typed during
+// it (non-canonical, no echo; the signal keys keep their meaning), shows
+// them at the end of the line and hands them over through take_typed();
+// its modes are restored when the phase ends, and by every signal below.
+//
+// While one exists: SIGINT, SIGQUIT, SIGTERM and SIGHUP erase a line that
+// is showing, restore the terminal and then take their default action, so
+// the program still ends by the signal; SIGTSTP erases the line before the
+// program stops and the line is drawn again after SIGCONT. If the drawing
+// thread cannot start, the phase runs without a line. There is none on
+// Windows.
+std::unique_ptr<progress_display> terminal_progress(int fd, int input_fd = -1);
+
+// For the tests: makes every later phase fail to start its thread (true),
+// as an exhausted system would, or start it again (false).
+void fail_progress_threads_for_testing(bool fail);

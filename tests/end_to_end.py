@@ -2,7 +2,8 @@
 it writes and how it exits.
 
 Usage: end_to_end.py BINARY [EMULATOR...]: a cross-built binary runs under
-its emulator (qemu-user, wine). Windows writes its console's own line ends
+its emulator (qemu-user, wine). E2E_ONLY=PATTERN runs only the tests whose
+names contain it. Windows writes its console's own line ends
 (CR LF); they are read back as plain newlines."""
 import os
 import re
@@ -92,57 +93,117 @@ class EndToEnd(unittest.TestCase):
 
 
 
-def on_terminal(answers, interrupt_when=None, columns=80, type_when=None, typed=""):
+class Terminal:
+    """The program on a pseudo-terminal of that many columns: standard input
+    and error on it, and standard output too when all_on_terminal is set
+    (else a pipe, read into .out). The process leads a process group of its
+    own, so job-control signals reach it alone. .seen is all the terminal
+    received so far."""
+
+    def __init__(self, columns=80, all_on_terminal=False):
+        import fcntl
+        import pty
+        import struct
+        import termios
+        self.master, slave = pty.openpty()
+        self.resize = lambda cols: fcntl.ioctl(self.master, termios.TIOCSWINSZ,
+                                               struct.pack("HHHH", 24, cols, 0, 0))
+        self.resize(columns)
+        self.process = subprocess.Popen(
+            COMMAND, stdin=slave, stderr=slave, process_group=0,
+            stdout=slave if all_on_terminal else subprocess.PIPE)
+        os.close(slave)
+        self.out, self.seen, self.lock = [], "", threading.Lock()
+        self.threads = [threading.Thread(target=self._read_terminal)]
+        if not all_on_terminal:
+            self.threads.append(threading.Thread(
+                target=lambda: self.out.append(self.process.stdout.read())))
+        for t in self.threads:
+            t.start()
+
+    def _read_terminal(self):
+        while True:
+            try:
+                chunk = os.read(self.master, 4096)
+            except OSError:  # the program has ended and closed the terminal
+                return
+            if not chunk:
+                return
+            with self.lock:
+                self.seen += chunk.decode(errors="replace")
+
+    def type(self, text):
+        os.write(self.master, text.encode())
+
+    def wait_for(self, text, after=0, timeout=300):
+        """Waits until the terminal has received text past offset after;
+        returns where it ends. Fails the test when the program ends first."""
+        import time
+        end = time.monotonic() + timeout
+        while True:
+            with self.lock:
+                at = self.seen.find(text, after)
+                if at >= 0:
+                    return at + len(text)
+            if self.process.poll() is not None or time.monotonic() > end:
+                raise AssertionError(f"never saw {text!r}: {self.seen[-300:]!r}")
+            time.sleep(0.01)
+
+    def stopped(self):
+        with open(f"/proc/{self.process.pid}/stat") as f:
+            return f.read().rsplit(")", 1)[1].split()[0] == "T"
+
+    def finish(self):
+        """(what the terminal received, standard output, exit status)."""
+        self.process.wait(timeout=300)
+        for t in self.threads:
+            t.join(timeout=300)
+        if self.process.stdout:
+            self.process.stdout.close()
+        os.close(self.master)
+        out = self.out[0].decode() if self.out else ""
+        return self.seen, out, self.process.returncode
+
+
+def on_terminal(answers, interrupt_when=None, columns=80, type_when=None, typed="",
+                signal_number=signal.SIGINT):
     """Runs the program with standard input and error on a pseudo-terminal of
     that many columns, the answers typed at the start: (what the terminal
     received, standard output, exit status). With interrupt_when, sends
-    SIGINT once the terminal has received that text; with type_when, types
-    `typed` then, as a user typing ahead during a run would."""
-    import fcntl
-    import pty
-    import struct
-    import termios
-    master, slave = pty.openpty()
-    fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, columns, 0, 0))
-    process = subprocess.Popen(COMMAND, stdin=slave, stdout=subprocess.PIPE, stderr=slave)
-    os.close(slave)
-    os.write(master, answers.encode())
-    out = []
-    reader = threading.Thread(target=lambda: out.append(process.stdout.read()))
-    reader.start()
-    seen = b""
-    while True:
+    signal_number once the terminal has received that text; with type_when,
+    types `typed` then, as a user typing ahead during a run would."""
+    terminal = Terminal(columns)
+    terminal.type(answers)
+    if type_when:
         try:
-            chunk = os.read(master, 4096)
-        except OSError:  # the program has ended and closed the terminal
-            break
-        if not chunk:
-            break
-        seen += chunk
-        if interrupt_when and interrupt_when.encode() in seen:
-            process.send_signal(signal.SIGINT)
-            interrupt_when = None
-        if type_when and type_when.encode() in seen:
-            os.write(master, typed.encode())
-            type_when = None
-    reader.join(timeout=300)
-    process.wait(timeout=300)
-    process.stdout.close()
-    os.close(master)
-    return seen.decode(), out[0].decode(), process.returncode
+            terminal.wait_for(type_when)
+        except AssertionError:
+            pass  # the program ended first: the caller sees that nothing was typed
+        else:
+            terminal.type(typed)
+    if interrupt_when:
+        try:
+            terminal.wait_for(interrupt_when)
+        except AssertionError:
+            pass  # the program ended first: the caller sees its status
+        else:
+            terminal.process.send_signal(signal_number)
+    return terminal.finish()
 
 
 def screen(received, columns):
     """The rows a terminal of that width shows after receiving that text: \\r,
     \\n, printable characters with wrapping at the right edge, and erase to
-    the end of the row (ESC [ K), which is all the program and the echo of
-    typed text send."""
+    the end of the row (ESC [ K) or of the screen (ESC [ J), which is all
+    the program and the echo of typed text send."""
     rows, row, column = [[]], 0, 0
     i = 0
     while i < len(received):
         c = received[i]
-        if received.startswith("\x1b[K", i):
+        if received.startswith("\x1b[K", i) or received.startswith("\x1b[J", i):
             del rows[row][column:]
+            if received[i + 2] == "J":
+                del rows[row + 1:]
             i += 2  # and one more below
         elif c == "\r":
             column = 0
@@ -189,7 +250,7 @@ class ProgressLine(unittest.TestCase):
 
     @staticmethod
     def draws(seen, n):
-        return re.findall(rf"\r({n}!  (?:1/1|result)  \d+%[^\r\x1b]*)\x1b\[K\r", seen)
+        return re.findall(rf"\r\x1b\[J({n}!  (?:1/1|result)  \d+%[^\r\x1b]*)\r", seen)
 
     def test_shown_redrawn_and_erased_on_a_terminal_only(self):
         n, (seen, out, status, _) = self.until_drawn(
@@ -200,7 +261,7 @@ class ProgressLine(unittest.TestCase):
         # The time left, then the kernel form that runs.
         self.assertRegex(draws[0], rf"left  ({'|'.join(FORMS)})$")
         # Each phase ends with the row erased and the cursor home.
-        self.assertTrue(seen.endswith("\r\x1b[K"), seen[-40:])
+        self.assertTrue(seen.endswith("\r\x1b[J"), seen[-40:])
         # Standard output is what it is without a terminal, and a standard
         # error that is no terminal gets nothing.
         plain = run(f"{n} 1 0 0\n")
@@ -212,9 +273,9 @@ class ProgressLine(unittest.TestCase):
         n, (seen, _, status, _) = self.until_drawn(
             lambda n: on_terminal(f"{n} 1 0 0\n", columns=columns,
                                   type_when=f"{n}!  1/1", typed="300000 2") + (n,),
-            lambda r: "300000 2" in r[0])  # typed once the line showed
+            lambda r: "typed: " in r[0])  # typed, and shown, once the line showed
         self.assertEqual(status, 0)
-        draws = re.findall(r"\r([^\r\x1b]+)\x1b\[K\r", seen)
+        draws = re.findall(r"\r\x1b\[J([^\r\x1b]+)\r", seen)
         self.assertTrue(draws, seen)
         self.assertTrue(all(len(d) < columns for d in draws), draws)  # never wraps
         # What the terminal shows at the end: the answers typed at the start,
@@ -222,12 +283,101 @@ class ProgressLine(unittest.TestCase):
         rows = [row for row in screen(seen, columns) if row]
         self.assertEqual(rows, [f"{n} 1 0 0"], seen)
 
+    def during_a_run(self, act, count=3):
+        """Runs n! count times on a terminal (n = 40000, 80000, ... until the
+        line shows during the run, which no test can know in advance), and
+        calls act(terminal, n) once the line is drawn; then types 0 for
+        the power stage. Returns (terminal.finish(), n)."""
+        n = 40000
+        while True:
+            terminal = Terminal(all_on_terminal=True)
+            terminal.wait_for("factorial for? ")
+            terminal.type(f"{n}\n{count}\n")
+            try:
+                terminal.wait_for(f"{n}!  1/{count}")
+            except AssertionError:
+                terminal.finish()
+                if n >= 640000:
+                    self.fail(f"no progress line even for {n}!")
+                n *= 2
+                continue
+            act(terminal, n)
+            return terminal, n
+
+    def test_keys_typed_during_a_run_answer_what_the_screen_shows(self):
+        # 7 typed during the run is shown on the line, then after the power
+        # prompt, where 2 and Enter complete it: the program raises two to
+        # the 72 that the screen shows.
+        terminal, n = self.during_a_run(lambda t, n: t.type("7"))
+        terminal.wait_for("typed: 7")
+        prompt_end = terminal.wait_for("raised? ")
+        terminal.wait_for("7", after=prompt_end)
+        terminal.type("2\n")
+        terminal.wait_for("iterations to do? ", after=prompt_end)
+        terminal.type("1\n")
+        seen, _, status = terminal.finish()
+        self.assertEqual(status, 0)
+        self.assertIn("2^72 = 4722366482869645213696", seen)
+        rows = screen(seen, 80)
+        self.assertIn("To what power would you like two raised? 72", rows)
+        self.assertFalse([r for r in rows if "typed:" in r or "!  " in r], rows)
+
+    def test_stop_and_continue_erase_then_redraw_the_line(self):
+        import time
+
+        def stop_twice(terminal, n):
+            for _ in range(2):
+                terminal.process.send_signal(signal.SIGTSTP)
+                while not terminal.stopped():
+                    time.sleep(0.01)
+                time.sleep(0.2)  # whatever was written before the stop is in
+                with terminal.lock:
+                    seen = terminal.seen
+                # The last thing on the terminal before the stop is the erase.
+                self.assertTrue(seen.endswith("\r\x1b[J"), repr(seen[-80:]))
+                terminal.process.send_signal(signal.SIGCONT)
+                terminal.wait_for(f"\r\x1b[J{n}!  ", after=len(seen))  # drawn again
+            terminal.wait_for("raised? ")
+            terminal.type("0\n0\n")
+
+        terminal, _ = self.during_a_run(stop_twice)
+        seen, _, status = terminal.finish()
+        self.assertEqual(status, 0)
+        self.assertIn("2^0 = 1", seen)
+
+    def test_quit_erases_the_line_and_ends_by_the_signal(self):
+        seen, _, status = on_terminal("100000 1 0 0\n", interrupt_when="100000!  1/1",
+                                      signal_number=signal.SIGQUIT)
+        self.assertEqual(status, -signal.SIGQUIT)
+        self.assertRegex(seen, r"100000!  1/1.*\r\x1b\[J$")
+
+    def test_a_narrowed_window_leaves_no_tail(self):
+        def narrow(terminal, n):
+            terminal.resize(24)
+            with terminal.lock:
+                before = len(terminal.seen)
+            terminal.process.send_signal(signal.SIGWINCH)
+            # The next draw clears to the end of the screen first (all that
+            # the old width's line used, wrapped or not) and fits the new
+            # width.
+            end = terminal.wait_for(f"\r\x1b[J{n}!", after=before)
+            line = terminal.seen[end - len(f"{n}!"):terminal.wait_for("\r", after=end)]
+            self.assertLess(len(line.rstrip("\r")), 24, line)
+            terminal.wait_for("raised? ")
+            terminal.type("0\n0\n")
+
+        terminal, _ = self.during_a_run(narrow)
+        seen, _, status = terminal.finish()
+        self.assertEqual(status, 0)
+
     def test_interrupt_erases_the_line_and_ends_by_the_signal(self):
         seen, _, status = on_terminal("100000 1 0 0\n", interrupt_when="100000!  1/1")
         self.assertEqual(status, -signal.SIGINT)
-        self.assertRegex(seen, r"100000!  1/1.*\r\x1b\[K$")
+        self.assertRegex(seen, r"100000!  1/1.*\r\x1b\[J$")
         self.assertEqual([row for row in screen(seen, 80) if row], ["100000 1 0 0"])
 
 
 if __name__ == "__main__":
-    unittest.main()
+    # E2E_ONLY=PATTERN runs only the tests whose names contain it.
+    only = os.environ.get("E2E_ONLY")
+    unittest.main(argv=[sys.argv[0], "-v"] + (["-k", only] if only else []))

@@ -1,0 +1,146 @@
+// The program's surroundings: the heap policy's setting, the progress line
+// when its thread cannot start, and terminal input handed on in order.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "app/dialogue.h"
+#include "app/heap_policy.h"
+#include "app/progress.h"
+#include "app/terminal_input.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+TEST(HeapPolicy, SetsTheLargestThresholdTheLibraryAccepts) {
+#if defined(__GLIBC__)
+  // 32 MiB wherever glibc takes it (every glibc for 64 bits; 2.36 on
+  // 32-bit ARM too, checked under qemu), else the largest power of two
+  // that holds; and a block below it then comes from the heap.
+  const long threshold = use_benchmark_heap_policy();
+  EXPECT_GE(threshold, 512L << 10);
+  if (sizeof(long) == 8) {
+    EXPECT_EQ(threshold, 32L << 20);
+  }
+  const std::size_t mapped_before = mallinfo2().hblkhd;
+  void* block = std::malloc(static_cast<std::size_t>(threshold) - 4096);
+  EXPECT_EQ(mallinfo2().hblkhd, mapped_before);
+  std::free(block);
+#else
+  EXPECT_EQ(use_benchmark_heap_policy(), 0);
+#endif
+}
+
+#if !defined(_WIN32)
+
+namespace {
+
+// A pseudo-terminal: the program's side (a terminal to it) and ours.
+struct pseudo_terminal {
+  int ours = -1, theirs = -1;
+  pseudo_terminal() {
+    ours = posix_openpt(O_RDWR | O_NOCTTY);
+    if (ours < 0 || grantpt(ours) != 0 || unlockpt(ours) != 0) return;
+    theirs = open(ptsname(ours), O_RDWR | O_NOCTTY);
+    fcntl(ours, F_SETFL, O_NONBLOCK);
+  }
+  ~pseudo_terminal() {
+    if (theirs >= 0) close(theirs);
+    if (ours >= 0) close(ours);
+  }
+  std::string received() const {
+    std::string text;
+    char chunk[256];
+    for (ssize_t got; (got = read(ours, chunk, sizeof chunk)) > 0;)
+      text.append(chunk, static_cast<std::size_t>(got));
+    return text;
+  }
+};
+
+class fixed_clock final : public millisecond_clock {
+ public:
+  std::int32_t now_ms() override { return 0; }
+};
+
+}  // namespace
+
+TEST(Progress, ARunGoesOnWithoutALineWhenItsThreadCannotStart) {
+  const pseudo_terminal terminal;
+  ASSERT_GE(terminal.theirs, 0);
+  const auto display = terminal_progress(terminal.theirs);
+  ASSERT_NE(display, nullptr);
+  fail_progress_threads_for_testing(true);
+  progress_counters counters;
+  EXPECT_NO_THROW(display->begin(stage::factorial, 100, 1, false, counters));
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));  // a line would show by now
+  display->end();
+  EXPECT_EQ(terminal.received(), "");
+  // And the whole program runs through with it.
+  std::istringstream in("5 1 3 1\n");
+  std::ostringstream out, err;
+  fixed_clock clock;
+  console_hooks console;
+  console.progress = display.get();
+  EXPECT_EQ(run_program(in, out, err, clock, console), 0);
+  fail_progress_threads_for_testing(false);
+  EXPECT_NE(out.str().find("5! = 120"), std::string::npos);
+  EXPECT_NE(out.str().find("2^3 = 8"), std::string::npos);
+}
+
+TEST(TerminalInput, HeldKeysComeAfterWhatWasReadAndEchoOnlyWhenTheyAnswer) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  const std::string first = "12 3\n";
+  ASSERT_EQ(write(ends[1], first.data(), first.size()), static_cast<ssize_t>(first.size()));
+  close(ends[1]);
+  terminal_input keys(ends[0]);
+  std::istream in(&keys);
+  int a = 0, b = 0, c = 0, d = 0;
+  in >> a;  // the terminal's line is read whole
+  keys.hold("45\n6", '\x04');
+  int echo[2];
+  ASSERT_EQ(pipe(echo), 0);
+  keys.echo_next_answer(echo[1]);  // " 3\n" answers next: nothing to echo
+  in >> b;
+  keys.echo_next_answer(echo[1]);  // the held "45\n" answers next
+  in >> c;
+  keys.echo_next_answer(echo[1]);  // then "6", with no line end yet
+  in >> d;
+  close(echo[1]);
+  char shown[64] = {};
+  const ssize_t got = read(echo[0], shown, sizeof shown);
+  close(echo[0]);
+  close(ends[0]);
+  EXPECT_EQ(a, 12);
+  EXPECT_EQ(b, 3);
+  EXPECT_EQ(c, 45);
+  EXPECT_EQ(d, 6);
+  EXPECT_EQ(std::string(shown, got > 0 ? static_cast<std::size_t>(got) : 0), "45\n6");
+  EXPECT_TRUE(in.eof());  // the pipe had nothing more
+  EXPECT_FALSE(keys.failed());
+}
+
+TEST(TerminalInput, AHeldEndOfFileKeyEndsTheInputThere) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  terminal_input keys(ends[0]);
+  std::istream in(&keys);
+  keys.hold("7\n\x04" "8\n", '\x04');
+  int a = 0, b = 0;
+  in >> a >> b;
+  EXPECT_EQ(a, 7);
+  EXPECT_TRUE(in.fail() && in.eof());  // 8 came after the end
+  close(ends[0]);
+  close(ends[1]);
+}
+
+#endif
