@@ -6,5 +6,7 @@
 // once, first thing in main (and by the benchmarks, so that they measure
 // what the program does). It changes where new[] finds its bytes, never
 // which new[] and delete[] calls are made or their sizes. A no-op where the
-// C library has no such settings (glibc has).
-void use_benchmark_heap_policy();
+// C library has no such settings (glibc has). Returns the mmap threshold
+// it set, in bytes: the largest the C library accepts (32 MiB for 64-bit
+// glibc, 512 KiB for 32-bit), or 0 where there is none.
+long use_benchmark_heap_policy();
