@@ -4,10 +4,14 @@ peers running the same loops: GMP, CPython's int, Python's decimal (libmpdec,
 decimal like uhigh) and bc. Writes every figure to a JSON file and draws a
 log-log plot of seconds per repetition.
 
-Usage: python3 bench/compare.py [--large] BUILD_DIR [OUT_PREFIX]
+Usage: bench/compare.py [--large] [--stages NAME,...] [--sizes N,...] [--out PREFIX] BUILD_DIR
   BUILD_DIR: a Release build with the benchmarks (bench/stage_times,
-  bench/floor). OUT_PREFIX defaults to bench/results (bench/results.json
-  and .png), or bench/results-large with --large.
+  bench/floor; built wherever GMP is). --stages: factorial and power (the
+  program's stages), and mul, div and prime (the library series, which
+  bench/library_series.py measures into PREFIX-library). --sizes: the
+  stages' sizes instead of the standard ones. PREFIX defaults to
+  BUILD_DIR/results (or BUILD_DIR/results-large): the tracked
+  bench/results.* change only when named, --out bench/results.
   --large: the sizes past the caches (up to 300000! and 2^10,000,000), with
   the fastest form and the floor at every size, and the peers at the sizes
   they finish within four minutes; about 35 minutes here. Not part of CI.
@@ -153,9 +157,12 @@ def growth(points, work, a, b):
 
 
 def bytes_per_digit(point, stage):
-    """What a run took above its process's own baseline, per digit of the
-    result."""
-    return (point["peak_kib"] - point["baseline_kib"]) * 1024 / result_digits(stage, point["size"])
+    """The process's peak resident memory per digit of the result: the whole
+    process, interpreter or C++ runtime included, with no baseline taken
+    off (a baseline from another process could exceed the peak, and gave
+    negative figures). None when there is no peak to show."""
+    peak = point.get("peak_kib", 0)
+    return peak * 1024 / result_digits(stage, point["size"]) if peak > 0 else None
 
 
 def result_digits(stage, size):
@@ -177,17 +184,13 @@ class Bench:
         return spawn([self.build / "bench/stage_times", form, stage, str(size), str(reps)])
 
     def uhigh(self, form, stage):
-        # The process with nothing to compute, for what the stage itself takes.
-        _, baseline = self.stage_times(form, stage, 1, 1)
-
         def measure(size):
             probe, rss = self.stage_times(form, stage, size, 1)
             seconds = probe["seconds"]
             if seconds <= SLOW or (form == "default" and not self.large):
                 again, rss2 = self.stage_times(form, stage, size, reps_for(seconds))
                 seconds, rss = min(seconds, again["seconds"]), max(rss, rss2)
-            return {"seconds": seconds, "form": probe["form"], "peak_kib": rss,
-                    "baseline_kib": baseline}
+            return {"seconds": seconds, "form": probe["form"], "peak_kib": rss}
         # Past the caches the class runs every size; a peer only what it can
         # finish within the limit.
         if self.large:
@@ -204,11 +207,9 @@ class Bench:
         return points
 
     def python(self, setup, stage):
-        _, baseline = spawn([sys.executable, "-c", python_program(setup, stage, 1, 1)])
-
         def measure(size):
             out, rss = spawn([sys.executable, "-c", python_program(setup, stage, size, 3)])
-            return {"seconds": out["seconds"], "peak_kib": rss, "baseline_kib": baseline}
+            return {"seconds": out["seconds"], "peak_kib": rss}
         return series(self.sizes[stage], measure, self.limit if self.large else PEER_SLOW,
                       predict=self.large)
 
@@ -252,18 +253,62 @@ def compiler(build):
     }
 
 
+USAGE = "bench/compare.py [--large] [--stages NAME,...] [--sizes N,...] [--out PREFIX] BUILD_DIR"
+STAGES = ("factorial", "power")
+LIBRARY = ("mul", "div", "prime")
+
+
 def main(argv):
-    large = "--large" in argv
-    argv = [a for a in argv if a != "--large"]
-    build = argv[0]
-    out = Path(argv[1] if len(argv) > 1 else
-               Path(__file__).parent / ("results-large" if large else "results"))
+    import argparse
+    parser = argparse.ArgumentParser(prog="bench/compare.py", usage=USAGE,
+                                     description=__doc__.split("\n\n")[0])
+    parser.add_argument("build_dir", metavar="BUILD_DIR")
+    parser.add_argument("--large", action="store_true")
+    parser.add_argument("--stages", default="factorial,power")
+    parser.add_argument("--sizes")
+    parser.add_argument("--out", metavar="PREFIX")
+    args = parser.parse_args(argv)
+
+    def refuse(why):
+        print(f"usage: {USAGE}", file=sys.stderr)
+        print(f"compare.py: {why}", file=sys.stderr)
+        return 2
+    stages = args.stages.split(",")
+    unknown = [s for s in stages if s not in STAGES + LIBRARY]
+    if unknown:
+        return refuse(f"no stage {', '.join(unknown)}: the stages are {', '.join(STAGES + LIBRARY)}")
+    try:
+        sizes = [int(n) for n in args.sizes.split(",")] if args.sizes else None
+    except ValueError:
+        return refuse(f"--sizes takes whole numbers, not {args.sizes}")
+    build = Path(args.build_dir)
+    if not os.access(build / "bench" / "stage_times", os.X_OK):
+        return refuse(f"{build / 'bench' / 'stage_times'} is missing: build {build} with GMP installed first")
+    out = Path(args.out) if args.out else build / ("results-large" if args.large else "results")
+    library = [s for s in stages if s in LIBRARY]
+    if library:
+        command = [sys.executable, str(Path(__file__).parent / "library_series.py"),
+                   "--series", ",".join(library), "--out", f"{out}-library", str(build)]
+        if sizes:
+            command[3:3] = ["--sizes", ",".join(map(str, sizes))]
+        status = subprocess.run(command).returncode
+        if status != 0:
+            return status
+    own = [s for s in stages if s in STAGES]
+    if not own:
+        return 0
     if not decimal_is_exact():
         sys.exit("Python's decimal is not exact in the context set up for it")
-    bench = Bench(build, large)
+    bench = Bench(build, args.large)
+    if sizes:
+        bench.sizes = {stage: sizes for stage in own}
+    else:
+        bench.sizes = {stage: bench.sizes[stage] for stage in own}
     started = time.time()
     results = {"date": time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()),
-               "machine": machine(), "build": compiler(build), "large": large,
+               "machine": machine(), "build": compiler(build), "large": args.large,
+               "python": f"{platform.python_version()} ({platform.python_compiler()}), {sys.executable}",
+               "memory": "peak resident memory of each process, whole process, no baseline taken off",
                "decimal_context": "prec=MAX_PREC, Emax=MAX_EMAX, Emin=MIN_EMIN (checked exact)",
                "stages": {}}
     for stage in bench.sizes:
@@ -273,21 +318,28 @@ def main(argv):
         for point, floor in zip(fastest, floors):
             point.update(floor)
         entry = {"sizes": bench.sizes[stage], "uhigh_" + fastest[0]["form"]: fastest}
-        if not large:
+        if not args.large:
             entry["uhigh_word"] = bench.uhigh("word", stage)
             entry["uhigh_reference"] = bench.uhigh("reference", stage)
         entry["floor"] = floors
         entry["gmp"] = bench.uhigh("gmp", stage)
         entry["cpython"] = bench.python(INT_SETUP, stage)
         entry["decimal"] = bench.python(DECIMAL_SETUP, stage)
-        if not large:
+        if not args.large:
             entry["bc"] = bench.bc(stage)
         results["stages"][stage] = entry
         print(f"{stage}: done after {time.time() - started:.0f} s", file=sys.stderr)
     results["seconds_to_measure"] = round(time.time() - started)
+    out.parent.mkdir(parents=True, exist_ok=True)
     out.with_suffix(".json").write_text(json.dumps(results, indent=1) + "\n")
-    plot(results, out)
     print(report(results))
+    try:
+        plot(results, out)
+    except ImportError:
+        print(f"wrote {out.with_suffix('.json')}; the plot needs python3-matplotlib")
+        return 0
+    print(f"wrote {out.with_suffix('.json')} and {out.with_suffix('.png')}")
+    return 0
 
 
 def plot(results, out):
@@ -324,7 +376,7 @@ def label(stage, size):
 def report(results):
     """The tables of the README and docs/benchmarking.md, as Markdown."""
     lines = ["| stage | size | seconds | floor | stage / floor | ÷ decimal | ÷ GMP | "
-             "peak memory | bytes per digit | decimal's bytes per digit |",
+             "peak memory | peak bytes per digit | decimal's peak bytes per digit |",
              "| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |"]
     form = "uhigh_" + results["machine"]["kernel_form"]
     for stage, entry in results["stages"].items():
@@ -338,8 +390,8 @@ def report(results):
             lines.append(f"| {stage} | {label(stage, p['size'])} | {p['seconds']:.4f} | "
                          f"{p['floor']:.4f} | {ratios[p['size']]:.2f} | {vs['decimal']} | "
                          f"{vs['gmp']} | {p['peak_kib'] / 1024:.1f} MiB | "
-                         f"{bytes_per_digit(p, stage):.2f} | "
-                         + (f"{dm:.2f} |" if dm is not None else "- |"))
+                         + (f"{bytes_per_digit(p, stage):.2f} | " if bytes_per_digit(p, stage) else "n/a | ")
+                         + (f"{dm:.2f} |" if dm is not None else "n/a |"))
     lines += ["", "| stage | from | to | time ratio | work ratio | time / work |",
               "| --- | --- | --- | --- | --- | --- |"]
     for stage, entry in results["stages"].items():
@@ -353,4 +405,4 @@ def report(results):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1:])
+    sys.exit(main(sys.argv[1:]))

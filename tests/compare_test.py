@@ -44,9 +44,12 @@ class Report(unittest.TestCase):
         for p in [0, 1, 3, 4, 9, 10, 100, 1000, 12345]:
             self.assertEqual(compare.result_digits("power", p), len(str(2 ** p)), p)
 
-    def test_bytes_per_digit_count_only_what_the_run_added(self):
-        point = {"size": 1000, "peak_kib": 3000 + 10, "baseline_kib": 3000}  # 1000! has 2568 digits
-        self.assertAlmostEqual(compare.bytes_per_digit(point, "factorial"), 10 * 1024 / 2568)
+    def test_bytes_per_digit_is_the_whole_peak_and_never_below_zero(self):
+        # 1000! has 2568 digits; no baseline from another process is taken
+        # off, so a figure can never be negative, and a missing peak is none.
+        point = {"size": 1000, "peak_kib": 3010, "baseline_kib": 3100}
+        self.assertAlmostEqual(compare.bytes_per_digit(point, "factorial"), 3010 * 1024 / 2568)
+        self.assertIsNone(compare.bytes_per_digit({"size": 1000, "peak_kib": 0}, "factorial"))
 
     def test_decimal_is_timed_only_in_an_exact_context(self):
         self.assertTrue(compare.decimal_is_exact())

@@ -273,7 +273,7 @@ class ProgressLine(unittest.TestCase):
         n, (seen, _, status, _) = self.until_drawn(
             lambda n: on_terminal(f"{n} 1 0 0\n", columns=columns,
                                   type_when=f"{n}!  1/1", typed="300000 2") + (n,),
-            lambda r: "typed: " in r[0])  # typed, and shown, once the line showed
+            lambda r: f"\r\x1b[J{r[3]}!  1/1" in r[0])  # typed once the line showed
         self.assertEqual(status, 0)
         draws = re.findall(r"\r\x1b\[J([^\r\x1b]+)\r", seen)
         self.assertTrue(draws, seen)
