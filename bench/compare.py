@@ -29,6 +29,7 @@ import json
 import os
 import platform
 import re
+import shutil
 import subprocess
 import sys
 import time
@@ -124,21 +125,12 @@ def reps_for(seconds):
     return max(2, min(1000, int(0.5 / max(seconds, 1e-6))))
 
 
-def series(sizes, measure, limit, predict=False):
-    """measure(size) for each size, as points, stopping after the first
-    point slower than limit seconds. With predict, a size is not started
-    when the last point's time, grown with the square of the size (as both
-    stages' work grows), says it would take longer than the limit."""
-    points = []
-    for size in sizes:
-        if predict and points and \
-                points[-1]["seconds"] * (size / points[-1]["size"]) ** 2 > limit:
-            break
-        point = {"size": size, **measure(size)}
-        points.append(point)
-        if point["seconds"] > limit:
-            break
-    return points
+def ratio_text(ratio, spread_a, spread_b):
+    """A ratio of two fastest times, marked ~ when it lies within 1 plus or
+    minus the two sides' spreads together: no difference that the noise of
+    the run could not make."""
+    noise = (spread_a - 1) + (spread_b - 1)
+    return f"{ratio:.2f}" + ("~" if abs(ratio - 1) <= noise else "")
 
 
 def floor_ratios(stage_points, floor_points):
@@ -173,6 +165,63 @@ def result_digits(stage, size):
     return int(size * math.log10(2)) + 1
 
 
+def interleaved(sizes, contenders, rounds):
+    """Every contender at each size in turn, round by round (the order
+    reversed every other round), so that a change in the machine's load
+    reaches all of them alike: {name: points}. contenders is a list of
+    (name, measure, limit, predict); measure(size) gives a point's figures.
+    A point keeps the fastest of its rounds, their spread (slowest /
+    fastest) and the largest peak memory. A contender stops after its first
+    size slower than its limit; with predict, a size is not started when
+    the last point's time, grown with the square of the size, would pass
+    the limit."""
+    points = {name: [] for name, *_ in contenders}
+    active = list(contenders)
+    for size in sizes:
+        running = []
+        for c in active:
+            name, _, limit, predict = c
+            last = points[name][-1] if points[name] else None
+            if predict and last and last["seconds"] * (size / last["size"]) ** 2 > limit:
+                continue
+            running.append(c)
+        taken = {name: [] for name, *_ in running}
+        for rnd in range(rounds):
+            for name, measure, limit, _ in (running if rnd % 2 == 0 else running[::-1]):
+                if taken[name] and taken[name][-1]["seconds"] > limit:
+                    continue  # one slow round is enough to know it is slow
+                taken[name].append(measure(size))
+        active = []
+        for c in running:
+            name, _, limit, _ = c
+            runs = taken[name]
+            times = [r["seconds"] for r in runs]
+            best = min(runs, key=lambda r: r["seconds"])
+            point = {"size": size, **best, "seconds": min(times), "spread": max(times) / min(times),
+                     "rounds": len(runs)}
+            if any("peak_kib" in r for r in runs):
+                point["peak_kib"] = max(r.get("peak_kib", 0) for r in runs)
+            points[name].append(point)
+            if point["seconds"] <= limit:
+                active.append(c)
+    return points
+
+
+def pythons():
+    """Each distinct Python 3 build on the machine (the python3 on PATH,
+    this one and Debian's /usr/bin/python3): (label, path)."""
+    found, seen = [], set()
+    for path in (shutil.which("python3"), sys.executable, "/usr/bin/python3"):
+        if not path or not os.path.exists(path) or os.path.realpath(path) in seen:
+            continue
+        seen.add(os.path.realpath(path))
+        info = subprocess.run([path, "-c", "import platform, decimal; print(platform.python_version(),"
+                               " platform.python_compiler(), 'libmpdec', decimal.__libmpdec_version__)"],
+                              capture_output=True, text=True).stdout.strip()
+        found.append((f"{info} ({path})", path))
+    return found
+
+
 class Bench:
     def __init__(self, build, large):
         self.build = Path(build)
@@ -183,20 +232,16 @@ class Bench:
     def stage_times(self, form, stage, size, reps):
         return spawn([self.build / "bench/stage_times", form, stage, str(size), str(reps)])
 
-    def uhigh(self, form, stage):
-        def measure(size):
+    def uhigh(self, form):
+        """measure(stage, size) for uhigh in that form (or GMP, form gmp)."""
+        def measure(stage, size):
             probe, rss = self.stage_times(form, stage, size, 1)
             seconds = probe["seconds"]
             if seconds <= SLOW or (form == "default" and not self.large):
                 again, rss2 = self.stage_times(form, stage, size, reps_for(seconds))
                 seconds, rss = min(seconds, again["seconds"]), max(rss, rss2)
             return {"seconds": seconds, "form": probe["form"], "peak_kib": rss}
-        # Past the caches the class runs every size; a peer only what it can
-        # finish within the limit.
-        if self.large:
-            return series(self.sizes[stage], measure, self.limit, predict=form != "default")
-        return series(self.sizes[stage], measure, self.limit if form in ("default", "gmp")
-                      else SLOW)
+        return measure
 
     def floor(self, stage, fastest):
         points = []
@@ -206,21 +251,36 @@ class Bench:
             points.append({"size": measured["size"], "floor": f["floor"], "work": f["work"]})
         return points
 
-    def python(self, setup, stage):
-        def measure(size):
-            out, rss = spawn([sys.executable, "-c", python_program(setup, stage, size, 3)])
+    @staticmethod
+    def python(path, setup):
+        def measure(stage, size):
+            out, rss = spawn([path, "-c", python_program(setup, stage, size, 3)])
             return {"seconds": out["seconds"], "peak_kib": rss}
-        return series(self.sizes[stage], measure, self.limit if self.large else PEER_SLOW,
-                      predict=self.large)
+        return measure
 
-    def bc(self, stage):
-        def measure(size):
-            program = (f"f=1; for(k={size};k>0;k--) f*=k\n" if stage == "factorial"
-                       else f"x=1; for(i=0;i<{size};i++) x+=x\n")
-            start = time.perf_counter()
-            _, rss = spawn(["bc", "-q"], stdin_text=program)  # its peak as watched
-            return {"seconds": time.perf_counter() - start, "peak_kib": rss}
-        return series(self.sizes[stage], measure, SLOW)
+    @staticmethod
+    def bc(stage, size):
+        program = (f"f=1; for(k={size};k>0;k--) f*=k\n" if stage == "factorial"
+                   else f"x=1; for(i=0;i<{size};i++) x+=x\n")
+        start = time.perf_counter()
+        _, rss = spawn(["bc", "-q"], stdin_text=program)  # its peak as watched
+        return {"seconds": time.perf_counter() - start, "peak_kib": rss}
+
+    def contenders(self, stage, builds):
+        """(name, measure, limit, predict) of everyone that runs the stage."""
+        at = lambda m: (lambda size: m(stage, size))
+        out = [("uhigh_default", at(self.uhigh("default")), self.limit, False)]
+        if not self.large:
+            out += [("uhigh_word", at(self.uhigh("word")), SLOW, False),
+                    ("uhigh_reference", at(self.uhigh("reference")), SLOW, False)]
+        out.append(("gmp", at(self.uhigh("gmp")), self.limit, self.large))
+        peer_limit = self.limit if self.large else PEER_SLOW
+        for kind, setup in (("cpython", INT_SETUP), ("decimal", DECIMAL_SETUP)):
+            for label, path in builds:
+                out.append((f"{kind} {label}", at(self.python(path, setup)), peer_limit, self.large))
+        if not self.large and shutil.which("bc"):
+            out.append(("bc", at(self.bc), SLOW, False))
+        return out
 
 
 def machine():
@@ -267,6 +327,7 @@ def main(argv):
     parser.add_argument("--stages", default="factorial,power")
     parser.add_argument("--sizes")
     parser.add_argument("--out", metavar="PREFIX")
+    parser.add_argument("--rounds", type=int, default=3, help=argparse.SUPPRESS)
     args = parser.parse_args(argv)
 
     def refuse(why):
@@ -307,26 +368,23 @@ def main(argv):
     started = time.time()
     results = {"date": time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()),
                "machine": machine(), "build": compiler(build), "large": args.large,
-               "python": f"{platform.python_version()} ({platform.python_compiler()}), {sys.executable}",
                "memory": "peak resident memory of each process, whole process, no baseline taken off",
                "decimal_context": "prec=MAX_PREC, Emax=MAX_EMAX, Emin=MIN_EMIN (checked exact)",
                "stages": {}}
+    builds = pythons()
+    results["pythons"] = [label for label, _ in builds]
+    results["method"] = (f"every contender at each size in turn, {args.rounds} rounds, the order "
+                         "reversed every other round; fastest kept, spread = slowest / fastest")
     for stage in bench.sizes:
-        fastest = bench.uhigh("default", stage)
-        results["machine"]["kernel_form"] = fastest[0]["form"]
+        measured = interleaved(bench.sizes[stage], bench.contenders(stage, builds), args.rounds)
+        fastest = measured.pop("uhigh_default")
+        form = fastest[0]["form"]
+        results["machine"]["kernel_form"] = form
         floors = bench.floor(stage, fastest)
         for point, floor in zip(fastest, floors):
             point.update(floor)
-        entry = {"sizes": bench.sizes[stage], "uhigh_" + fastest[0]["form"]: fastest}
-        if not args.large:
-            entry["uhigh_word"] = bench.uhigh("word", stage)
-            entry["uhigh_reference"] = bench.uhigh("reference", stage)
-        entry["floor"] = floors
-        entry["gmp"] = bench.uhigh("gmp", stage)
-        entry["cpython"] = bench.python(INT_SETUP, stage)
-        entry["decimal"] = bench.python(DECIMAL_SETUP, stage)
-        if not args.large:
-            entry["bc"] = bench.bc(stage)
+        entry = {"sizes": bench.sizes[stage], "uhigh_" + form: fastest, "floor": floors}
+        entry.update(measured)
         results["stages"][stage] = entry
         print(f"{stage}: done after {time.time() - started:.0f} s", file=sys.stderr)
     results["seconds_to_measure"] = round(time.time() - started)
@@ -342,29 +400,45 @@ def main(argv):
     return 0
 
 
+# One colour and marker per contender, in every plot; a second Python build
+# of a peer is dashed.
+STYLES = {"uhigh": ("tab:blue", "o"), "floor": ("black", "."), "gmp": ("tab:green", "s"),
+          "cpython": ("tab:purple", "v"), "decimal": ("tab:red", "^"), "bc": ("tab:gray", "x")}
+FORM_COLOURS = {"word": "tab:cyan", "reference": "tab:brown"}
+
+
 def plot(results, out):
     import matplotlib
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
-    fig, axes = plt.subplots(1, 2, figsize=(12, 5))
-    names = {"floor": "floor (same work as memory moves)", "gmp": "GMP (mpz_class)",
-             "cpython": "CPython int", "decimal": "Python decimal (libmpdec)", "bc": "bc"}
-    for ax, (stage, entry) in zip(axes, results["stages"].items()):
+    fig, axes = plt.subplots(1, len(results["stages"]), figsize=(6 * len(results["stages"]), 6.5),
+                             squeeze=False)
+    names = {"floor": "floor (same work as memory moves)", "gmp": "GMP (mpz_class)", "bc": "bc"}
+    for ax, (stage, entry) in zip(axes[0], results["stages"].items()):
+        seen_kinds = set()
         for name, points in entry.items():
-            if name == "sizes":
+            if name == "sizes" or not points:
                 continue
+            kind = name.split(" ")[0].split("_")[0]
+            colour, marker = STYLES.get(kind, ("tab:olive", "d"))
+            if name.startswith("uhigh_"):
+                colour = FORM_COLOURS.get(name[6:], colour)
             key = "floor" if name == "floor" else "seconds"
-            label = names.get(name, name.replace("uhigh_", "uhigh, ").replace("_", " "))
-            style = "--" if name == "floor" else "-"
-            ax.loglog([p["size"] for p in points], [p[key] for p in points], style, marker="o",
-                      label=label)
+            second = kind in ("cpython", "decimal") and kind in seen_kinds
+            seen_kinds.add(kind)
+            text = names.get(name, name.replace("uhigh_", "uhigh, ").split(" (")[0])
+            ax.loglog([p["size"] for p in points], [p[key] for p in points],
+                      "--" if name == "floor" or second else "-", marker=marker, color=colour,
+                      label=text)
         ax.set_xlabel("n" if stage == "factorial" else "p")
-        ax.set_ylabel("seconds per repetition")
+        ax.set_ylabel("seconds per repetition (fastest of rounds)")
         ax.set_title("n! by multiplication" if stage == "factorial" else "2^p by doubling")
         ax.grid(True, which="both", alpha=0.3)
-        ax.legend(fontsize=8)
+        # Below the axes, where it hides no point.
+        ax.legend(fontsize=7, loc="upper center", bbox_to_anchor=(0.5, -0.13), ncol=2)
     m = results["machine"]
-    fig.suptitle(f"uhigh-bench on {m['cpu']}, {m['cores']} cores, {results['date']}", fontsize=10)
+    fig.suptitle(f"uhigh-bench on {m['cpu']}, form {m['kernel_form']}, {results['build']['compiler']}, "
+                 f"{results['date']}", fontsize=9)
     fig.tight_layout()
     fig.savefig(out.with_suffix(".png"), dpi=110)
 
@@ -373,25 +447,44 @@ def label(stage, size):
     return f"{size}!" if stage == "factorial" else f"2^{size}"
 
 
+def fastest_of(entry, kind, size):
+    """The fastest build's point of a Python peer (decimal, cpython) at a
+    size, and that build's name; (None, None) when none ran there."""
+    best = None
+    for name, points in entry.items():
+        if name.split(" ")[0] != kind:
+            continue
+        for p in points:
+            if p["size"] == size and (best is None or p["seconds"] < best[0]["seconds"]):
+                best = (p, name.split(" ", 1)[1])
+    return best or (None, None)
+
+
 def report(results):
-    """The tables of the README and docs/benchmarking.md, as Markdown."""
-    lines = ["| stage | size | seconds | floor | stage / floor | ÷ decimal | ÷ GMP | "
+    """The tables of the README and docs/benchmarking.md, as Markdown. A
+    ratio carries ~ when it is within the spreads of its two sides."""
+    lines = [f"Host: {results['machine']['cpu']}, form {results['machine']['kernel_form']}, "
+             f"{results['build']['compiler']}; {results['method']}.",
+             "Python builds: " + "; ".join(results.get("pythons", [])) + ".", "",
+             "| stage | size | seconds | spread | floor | stage / floor | ÷ decimal | ÷ GMP | "
              "peak memory | peak bytes per digit | decimal's peak bytes per digit |",
-             "| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |"]
+             "| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |"]
     form = "uhigh_" + results["machine"]["kernel_form"]
     for stage, entry in results["stages"].items():
         ratios = floor_ratios(entry[form], entry["floor"])
-        peers = {name: {p["size"]: p["seconds"] for p in entry[name]} for name in ("decimal", "gmp")}
-        decimal_memory = {p["size"]: bytes_per_digit(p, stage) for p in entry["decimal"]}
+        gmp = {p["size"]: p for p in entry.get("gmp", [])}
         for p in entry[form]:
-            vs = {name: (f"{p['seconds'] / peers[name][p['size']]:.2f}"
-                         if p["size"] in peers[name] else "-") for name in peers}
-            dm = decimal_memory.get(p["size"])
+            dec, _ = fastest_of(entry, "decimal", p["size"])
+            g = gmp.get(p["size"])
+            vs_dec = ratio_text(p["seconds"] / dec["seconds"], p["spread"], dec["spread"]) if dec else "-"
+            vs_gmp = ratio_text(p["seconds"] / g["seconds"], p["spread"], g["spread"]) if g else "-"
+            mine = bytes_per_digit(p, stage)
+            dm = bytes_per_digit(dec, stage) if dec else None
             lines.append(f"| {stage} | {label(stage, p['size'])} | {p['seconds']:.4f} | "
-                         f"{p['floor']:.4f} | {ratios[p['size']]:.2f} | {vs['decimal']} | "
-                         f"{vs['gmp']} | {p['peak_kib'] / 1024:.1f} MiB | "
-                         + (f"{bytes_per_digit(p, stage):.2f} | " if bytes_per_digit(p, stage) else "n/a | ")
-                         + (f"{dm:.2f} |" if dm is not None else "n/a |"))
+                         f"{p['spread']:.2f} | {p['floor']:.4f} | {ratios[p['size']]:.2f} | "
+                         f"{vs_dec} | {vs_gmp} | {p['peak_kib'] / 1024:.1f} MiB | "
+                         + (f"{mine:.2f} | " if mine else "n/a | ")
+                         + (f"{dm:.2f} |" if dm else "n/a |"))
     lines += ["", "| stage | from | to | time ratio | work ratio | time / work |",
               "| --- | --- | --- | --- | --- | --- |"]
     for stage, entry in results["stages"].items():

@@ -100,7 +100,15 @@ def main():
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--cap", type=float, default=300)
     parser.add_argument("--out")
+    parser.add_argument("--replot", action="store_true",
+                        help="draw PREFIX.png again from PREFIX.json, measuring nothing")
     args = parser.parse_args()
+    if args.replot:
+        if not args.out:
+            parser.error("--replot needs --out PREFIX")
+        with open(args.out + ".json") as f:
+            saved = json.load(f)
+        return draw(saved, args.out, [label for label in saved["host"]["pythons"]])
     tool = os.path.join(args.build_dir, "bench", "operation_times")
     if not os.access(tool, os.X_OK):
         parser.print_usage(sys.stderr)
@@ -206,6 +214,12 @@ def main():
     if check is not None and not check["equal"]:
         print("library_series.py: the showcase's digits differ from GMP's", file=sys.stderr)
         return 1
+    return draw(result, out, [label for label, _ in builds])
+
+
+def draw(result, out, build_labels):
+    points, series = result["points"], sorted({p["op"] for p in result["points"]})
+    cpu, forms = result["host"]["cpu"], result["host"]["uhigh_form"]
     try:
         import matplotlib
         matplotlib.use("Agg")
@@ -217,7 +231,7 @@ def main():
     if not panels:
         print(f"wrote {out}.json (the showcase has no plot: its figures are in the table)")
         return 0
-    fig, axes = plt.subplots(1, len(panels), figsize=(5.5 * len(panels), 4.5), squeeze=False)
+    fig, axes = plt.subplots(1, len(panels), figsize=(5.5 * len(panels), 5.8), squeeze=False)
     for ax, (op, ratio) in zip(axes[0], panels):
         chosen = [p for p in points if p["op"] == op and p["b"] * ratio == p["a"]]
         names = ["uhigh", "gmp", "gmp+text"] + sorted({k for p in chosen for k in p["fastest"]
@@ -230,7 +244,7 @@ def main():
             kind = name.split(" ")[0]
             colour, marker = STYLES[kind]
             # Debian's Python, where it is a second build, dashed.
-            dashed = "/usr/bin/python3 " in name and len(builds) > 1
+            dashed = "/usr/bin/python3 " in name and len(build_labels) > 1
             ax.loglog(xs, ys, marker=marker, color=colour, linestyle="--" if dashed else "-",
                       label=name.split(" (")[0] + (" (Debian's)" if dashed else ""))
         ax.set_title({("mul", 1): "a * b, n x n digits", ("mul", 10): "a * b, n x n/10 digits",
@@ -238,7 +252,8 @@ def main():
         ax.set_xlabel("n (digits)")
         ax.set_ylabel("seconds (fastest of rounds)")
         ax.grid(True, which="both", alpha=0.3)
-        ax.legend(fontsize=7, loc="upper left")
+        # Below the axes, where it hides no point.
+        ax.legend(fontsize=7, loc="upper center", bbox_to_anchor=(0.5, -0.14), ncol=2)
     fig.suptitle(f"uhigh against its peers; {cpu}, form {''.join(forms[-1:])}", fontsize=9)
     fig.tight_layout()
     fig.savefig(out + ".png", dpi=90)

@@ -13,18 +13,31 @@ import compare  # noqa: E402
 
 
 class Report(unittest.TestCase):
-    def test_a_series_stops_after_its_first_slow_point(self):
-        times = {1: 0.5, 2: 4.0, 3: 9.0}
-        measured = []
-        points = compare.series([1, 2, 3], lambda s: measured.append(s) or
-                                {"seconds": times[s]}, limit=3.0)
-        self.assertEqual([p["size"] for p in points], [1, 2])
-        self.assertEqual(measured, [1, 2])  # the size past it is never run
+    def test_contenders_take_turns_and_keep_their_fastest_round(self):
+        order, times = [], {("a", 1): [3, 1, 2], ("b", 1): [5, 5, 5], ("a", 2): [9, 9, 9],
+                            ("b", 2): [1, 1, 1]}
+        def measure(name):
+            return lambda size: (order.append((name, size)) or
+                                 {"seconds": times[(name, size)][sum(1 for o in order if o == (name, size)) - 1]})
+        points = compare.interleaved([1, 2], [("a", measure("a"), 4.0, False),
+                                              ("b", measure("b"), 10.0, False)], rounds=3)
+        # Round by round, the order reversed every other round.
+        self.assertEqual(order[:6], [("a", 1), ("b", 1), ("b", 1), ("a", 1), ("a", 1), ("b", 1)])
+        self.assertEqual(points["a"][0]["seconds"], 1)
+        self.assertEqual(points["a"][0]["spread"], 3)
+        # a passes its limit at size 2 after one round, and goes no further.
+        self.assertEqual(points["a"][1]["rounds"], 1)
+        self.assertEqual([p["size"] for p in points["b"]], [1, 2])
 
     def test_a_predicted_slow_size_is_not_started(self):
         # 2 s at size 10 makes size 30 about 18 s: past a limit of 10.
-        points = compare.series([10, 30], lambda s: {"seconds": 2.0}, limit=10.0, predict=True)
-        self.assertEqual([p["size"] for p in points], [10])
+        points = compare.interleaved([10, 30], [("a", lambda s: {"seconds": 2.0}, 10.0, True)], 1)
+        self.assertEqual([p["size"] for p in points["a"]], [10])
+
+    def test_a_ratio_within_its_spreads_is_marked_as_no_difference(self):
+        self.assertEqual(compare.ratio_text(1.05, 1.04, 1.03), "1.05~")
+        self.assertEqual(compare.ratio_text(1.20, 1.04, 1.03), "1.20")
+        self.assertEqual(compare.ratio_text(0.90, 1.01, 1.02), "0.90")
 
     def test_each_stage_is_divided_by_the_floor_of_its_own_size(self):
         stage = [{"size": 10, "seconds": 2.0}, {"size": 20, "seconds": 9.0},
