@@ -8,6 +8,8 @@
 #include <cctype>
 #include <cerrno>
 
+bool terminal_input::is_terminal(int fd) { return ::isatty(fd) == 1; }
+
 void terminal_input::hold(const std::string& keys, char eof_key) {
   if (keys.empty() || end_ != std::string::npos || ended_) return;
   position_ = static_cast<std::size_t>(gptr() - eback());

@@ -24,6 +24,9 @@ class terminal_input final : public std::streambuf {
   // is echoed once.
   void echo_next_answer(int fd);
 
+  // Whether fd is a terminal.
+  static bool is_terminal(int fd);
+
   // Whether a read failed with an error (not the end of the input).
   bool failed() const { return failed_; }
 

@@ -115,7 +115,7 @@ void correct(limb* q, std::size_t nq, limb* r, const limb* a, std::size_t na, co
     increment(q, nq);
     sub(rest.data(), rest.data(), rest.size(), v, nv);
   }
-  std::copy(rest.begin(), rest.begin() + nv, r);
+  std::copy(rest.data(), rest.data() + nv, r);
 }
 
 // Below this many limbs of divisor or quotient, Knuth's algorithm D; from
@@ -220,7 +220,7 @@ void reciprocal(limb* x, const limb* v, std::size_t n) {
 void divide_block(limb* q, limb* r, const limb* a, const limb* v, const limb* x, std::size_t n) {
   std::vector<limb> t(2 * n + 1);
   multiply(t.data(), a + n, n, x, n + 1);
-  std::copy(t.begin() + n, t.begin() + 2 * n, q);
+  std::copy(t.data() + n, t.data() + 2 * n, q);
   // v x < B^2n makes q0 at most the quotient, below B^n; were the bound
   // ever missed, B^n - 1 is still an estimate above by a few.
   if (t[2 * n] != 0) std::fill(q, q + n, base - 1);
@@ -239,15 +239,15 @@ void divide_newton(limb* q, limb* r, const limb* a, std::size_t na, const limb* 
   std::fill(q, q + (na - n + 1), 0);
   for (std::size_t b = blocks; b-- > 0;) {
     const std::size_t at = b * n, size = std::min(n, na - at);
-    std::copy(window.begin(), window.begin() + n, window.begin() + n);  // remainder up
-    std::fill(window.begin(), window.begin() + n, 0);
+    std::copy(window.data(), window.data() + n, window.data() + n);  // remainder up
+    std::fill(window.data(), window.data() + n, 0);
     std::copy(a + at, a + at + size, window.begin());
     divide_block(block_q.data(), window.data(), window.data(), v, x.data(), n);
     // The quotient's limbs from at on; past its top they are zero.
     for (std::size_t i = 0; i < n && at + i < na - n + 1; ++i)
       q[at + i] = block_q[i];
   }
-  std::copy(window.begin(), window.begin() + n, r);
+  std::copy(window.data(), window.data() + n, r);
 }
 
 }  // namespace
@@ -280,7 +280,7 @@ void divmod(limb* q, limb* r, const limb* a, std::size_t na, const limb* v, std:
   const std::size_t shorter = std::min(nq, nv);
   if (reference_only || shorter < newton_threshold) {
     divide_schoolbook(q, an.data(), na, vn.data(), nv);
-    std::copy(an.begin(), an.begin() + nv, rn.begin());
+    std::copy(an.data(), an.data() + nv, rn.data());
   } else if (nq < nv) {
     // A short quotient depends on the divisor's top limbs alone: with k low
     // limbs cut from both, the quotient of what is left is at least the
@@ -289,7 +289,7 @@ void divmod(limb* q, limb* r, const limb* a, std::size_t na, const limb* v, std:
     const std::size_t k = nv - nq - 1;
     std::vector<limb> qt(nq + 1), rt(nq + 1);
     divide_newton(qt.data(), rt.data(), an.data() + k, na + 1 - k, vn.data() + k, nq + 1);
-    std::copy(qt.begin(), qt.begin() + nq, q);
+    std::copy(qt.data(), qt.data() + nq, q);
     // The estimate may pass the quotient's nq limbs only when the quotient
     // is B^nq - 1 or next to it: start from that instead.
     if (qt[nq] != 0) std::fill(q, q + nq, base - 1);
@@ -297,7 +297,7 @@ void divmod(limb* q, limb* r, const limb* a, std::size_t na, const limb* v, std:
   } else {
     std::vector<limb> qt(nq + 1);
     divide_newton(qt.data(), rn.data(), an.data(), na + 1, vn.data(), nv);
-    std::copy(qt.begin(), qt.begin() + nq, q);
+    std::copy(qt.data(), qt.data() + nq, q);
   }
   div_1(r, rn.data(), nv, f);  // exact: rn = f r
 }
