@@ -135,12 +135,17 @@ digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit c) {
   if (rec->counting_multiply) rec->work += n;
   return real->mul_digit(r, a, n, m, c);
 }
+std::uint64_t mul_word(digit* r, const digit* a, std::size_t n, std::uint64_t k) {
+  rec->kernel(r, a, n);  // never on the stages' path; here so the table is whole
+  return real->mul_word(r, a, n, k);
+}
 const uhigh_kernels::table recording = {.name = "recording",
                                         .add = add,
                                         .add_carry = add_carry,
                                         .sub = sub,
                                         .sub_borrow = sub_borrow,
-                                        .mul_digit = mul_digit};
+                                        .mul_digit = mul_digit,
+                                        .mul_word = mul_word};
 
 // One load and one store of every byte of a run, in place. The empty asm
 // makes each loaded value opaque, so the compiler can neither drop the

@@ -212,9 +212,10 @@ class uhigh {
   UHIGH_EXPORT void operator*=(std::uint8_t factor);
 
   // this = this * factor for any other integer type, in one pass over the
-  // digits packed 19 to a word, whatever the factor's value: no long
-  // multiplication and no temporary uhigh. A negative factor throws
-  // std::invalid_argument and changes nothing. O(length).
+  // digits whatever the factor's value (128-bit factors above 2^64: one pass
+  // over the digits packed 19 to a word): no long multiplication and no
+  // temporary uhigh. A negative factor throws std::invalid_argument and
+  // changes nothing. O(length).
   template <class Integer,
             std::enable_if_t<(std::is_integral_v<Integer> || uhigh_detail::is_128<Integer>) &&
                                  !uhigh_detail::is_character<Integer> &&
@@ -403,8 +404,9 @@ class uhigh {
   // ones: multiplication by 10^places.
   void shift_up(std::uint32_t places);
 
-  // this = this * factor in one pass over packed words; called by the
-  // integer template above, so part of the ABI.
+  // this = this * factor in one pass (the 64-bit one by the digit kernels'
+  // word product, the 128-bit one over packed words); called by the integer
+  // template above, so part of the ABI.
   UHIGH_EXPORT void multiply_by(unsigned long long factor);
 #if defined(__SIZEOF_INT128__)
   UHIGH_EXPORT void multiply_by(uhigh_detail::uint128 factor);

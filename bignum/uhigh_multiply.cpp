@@ -177,25 +177,16 @@ void uhigh::multiply_by(unsigned long long factor) {
     become_zero();
     return;
   }
-  check_room(length, decimal_digits(factor));
-#if !UHIGH_PACKED
-  *this *= uhigh(factor);  // long multiplication, as everything here
-#else
-  const std::size_t n = limbs::limbs_for(length);
-  const std::unique_ptr<limbs::limb[]> space(new limbs::limb[2 * n + 2]);
-  limbs::limb* a = space.get();
-  limbs::limb* product = a + n;
-  limbs::pack(a, digits, length);
-  if (factor < limbs::base) {
-    // One pass; its carry is below the factor, so below one limb.
-    product[n] = limbs::mul_1(product, a, n, factor);
-    product[n + 1] = 0;
-  } else {
-    const limbs::limb split[2] = {factor - limbs::base, 1};  // 2^64 < 2 * 10^19
-    limbs::mul_basecase(product, a, n, split, 2);
-  }
-  take_limbs(product, n + 2);
-#endif
+  // The product gains at most the factor's digit count; that room is made
+  // before any digit changes, so a refusal or a failed allocation leaves
+  // this object as it was.
+  const std::uint64_t gained = decimal_digits(factor);
+  check_room(length, gained);
+  reserve_wide(std::uint64_t{length} + gained);
+  // One pass in place; the part above the old length is below the factor.
+  std::uint64_t high = uhigh_kernels::active().mul_word(digits, digits, length, factor);
+  for (; high != 0; high /= 10)
+    digits[length++] = static_cast<std::int8_t>(high % 10);
 }
 
 #if defined(__SIZEOF_INT128__)

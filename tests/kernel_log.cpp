@@ -27,12 +27,18 @@ digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit c) {
   return uhigh_kernels::reference.mul_digit(r, a, n, m, c);
 }
 
+std::uint64_t mul_word(digit* r, const digit* a, std::size_t n, std::uint64_t k) {
+  log->push_back({"mul_word", n});
+  return uhigh_kernels::reference.mul_word(r, a, n, k);
+}
+
 const uhigh_kernels::table recording = {.name = "recording",
                                         .add = add,
                                         .add_carry = add_carry,
                                         .sub = sub,
                                         .sub_borrow = sub_borrow,
-                                        .mul_digit = mul_digit};
+                                        .mul_digit = mul_digit,
+                                        .mul_word = mul_word};
 
 }  // namespace
 

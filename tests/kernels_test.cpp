@@ -122,6 +122,57 @@ TEST_P(KernelForm, MultiplyByADigitEqualsTheReference) {
   }
 }
 
+// The factors where a form's pieces or groups meet their bounds: powers of
+// ten at the piece boundaries and one either side, the largest top piece,
+// and all ones in binary.
+std::vector<std::uint64_t> word_factors(std::mt19937_64& random) {
+  std::vector<std::uint64_t> k = {0, 1, 2, 7, 9, 10, 11, 9999, 10000, 10001};
+  for (std::uint64_t p = 100'000'000; p != 0; p = p <= ~0ull / 100'000'000 ? p * 100'000'000 : 0) {
+    k.insert(k.end(), {p - 1, p, p + 1});
+  }
+  k.insert(k.end(), {10'000'000'000'000'000'000ull - 1, 10'000'000'000'000'000'000ull, ~0ull,
+                     ~0ull - 1, 1844ull * 10'000'000'000'000'000ull, 1ull << 63});
+  for (int i = 0; i < 8; ++i)
+    k.push_back(random() >> (random() % 64));
+  return k;
+}
+
+TEST_P(KernelForm, MultiplyByAWordEqualsTheReference) {
+  const uhigh_kernels::table& fast = *GetParam();
+  std::mt19937 random(64);
+  std::mt19937_64 random_words(64);
+  const auto factors = word_factors(random_words);
+  for (std::size_t n = 0; n <= 300; n += n < 140 ? 1 : 7) {
+    for (const run& a : patterns(n, random)) {
+      for (const std::uint64_t k : factors) {
+        run want(n), got(n);
+        const std::uint64_t w = uhigh_kernels::reference.mul_word(want.data(), a.data(), n, k);
+        ASSERT_EQ(fast.mul_word(got.data(), a.data(), n, k), w) << "mul_word n=" << n << " k=" << k;
+        ASSERT_EQ(got, want) << "mul_word n=" << n << " k=" << k;
+        got = a;
+        ASSERT_EQ(fast.mul_word(got.data(), got.data(), n, k), w) << "in place n=" << n;
+        ASSERT_EQ(got, want) << "mul_word in place n=" << n << " k=" << k;
+      }
+    }
+  }
+}
+
+TEST(ReferenceForm, MultiplyByAWordIsLongMultiplication) {
+  // The yardstick against numbers small enough to check in 128 bits, and
+  // the carry out below k at the largest factor.
+  const auto& ref = uhigh_kernels::reference;
+  const run a = {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};  // 10^20 - 1
+  run r(20);
+  EXPECT_EQ(ref.mul_word(r.data(), a.data(), 20, ~0ull), ~0ull - 1);  // (10^20 - 1) k
+  const std::string low = "81553255926290448385";                     // 10^20 - (2^64 - 1)
+  for (std::size_t i = 0; i < 20; ++i)
+    EXPECT_EQ(r[i], low[19 - i] - '0') << i;
+  const run b = {3, 2, 1};  // 123
+  run s(3);
+  EXPECT_EQ(ref.mul_word(s.data(), b.data(), 3, 1000000007), 123000000u);  // 123000000861
+  EXPECT_EQ(s, (run{1, 6, 8}));
+}
+
 TEST_P(KernelForm, LongRandomRunsAtOddOffsets) {
   // Unaligned starts and long runs: every block boundary at every offset.
   const uhigh_kernels::table& fast = *GetParam();

@@ -106,6 +106,37 @@ TEST(Multiplication, AnyIntegerFactorIsExact) {
   expect_unchanged_after(x, [&] { EXPECT_THROW(x *= LLONG_MIN, std::invalid_argument); });
 }
 
+TEST(Multiplication, AWordFactorGrowsInPlaceOrNotAtAll) {
+  // The room for the product's new top digits is made before the pass:
+  // with no room and the allocation failing, the value is untouched; with
+  // room, the pass needs no allocation at all.
+  uhigh a = test::from_text("98765432109876543210987654321098765432109876543210987654321098765");
+  ASSERT_EQ(layout::capacity(a), layout::length(a));
+  const std::string before = text_of(a);
+  const std::int8_t* old_array = layout::digits(a);
+  {
+    test::failing_allocation fail(0);
+    EXPECT_THROW(a *= 18446744073709551615ull, std::bad_alloc);
+  }
+  EXPECT_EQ(layout::digits(a), old_array);
+  EXPECT_EQ(text_of(a), before);
+  a *= 18446744073709551615ull;
+  EXPECT_EQ(text_of(a),
+            "182190064946022818009875065950987506595098750659509875065950"
+            "9875057979967202280255475");
+  a.reserve(layout::length(a) + 20);
+  const std::int8_t* array = layout::digits(a);
+  {
+    test::failing_allocation fail(0);
+    a *= 10000000000000000000ull;
+  }
+  EXPECT_EQ(layout::digits(a), array);
+  EXPECT_EQ(text_of(a),
+            "182190064946022818009875065950987506595098750659509875065950"
+            "9875057979967202280255475"
+            "0000000000000000000");
+}
+
 TEST(Subtraction, ALargerSubtrahendIsRefusedAndChangesNothing) {
   for (const auto& [minuend, subtrahend] :
        std::vector<std::pair<int, int>>{{5, 123}, {100, 999}, {5, 7}, {0, 1}, {99999, 100000}}) {

@@ -181,7 +181,7 @@ TEST(DigitLimit, ExactlyTheLimitFitsAndOneMoreDoesNot) {
   EXPECT_EQ(layout::digits(v)[layout::length(v) - 1], 1);
   EXPECT_EQ(layout::digits(v)[0], 0);
   EXPECT_THROW(v *= std::uint8_t{10}, std::length_error);
-  // An int factor takes the one pass over packed words, which refuses a
+  // An int factor takes the one pass of the word product, which refuses a
   // product whose longest possible length passes the limit before it reads
   // a digit.
   EXPECT_THROW(v *= 10, std::length_error);

@@ -14,6 +14,7 @@ namespace word_form {
 digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow);
 digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow);
 digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry);
+std::uint64_t mul_word(digit* r, const digit* a, std::size_t n, std::uint64_t k);
 }  // namespace word_form
 
 #if UHIGH_X86_SIMD

@@ -68,6 +68,40 @@ digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
   return carry;
 }
 
+// Long multiplication by k's decimal digits, column by column: column i
+// sums a[i - j] * k[j] over k's digits j (at most 20 * 81) and the carry
+// (at most 180). The last digits of a read are kept in a window, so each is
+// read before its place is written and r may be a.
+std::uint64_t mul_word(digit* r, const digit* a, std::size_t n, std::uint64_t k) {
+  digit k_digits[20] = {};
+  std::size_t count = 0;
+  for (; k != 0; k /= 10)
+    k_digits[count++] = static_cast<digit>(k % 10);
+  digit window[20] = {};  // window[j] = a[i - j], zero below a
+  std::uint64_t carry = 0;
+  std::uint64_t high = 0;  // the digits from position n up, as a number
+  std::uint64_t scale = 1;
+  // The product has at most n + count digits: after those columns nothing
+  // is left to carry.
+  for (std::size_t i = 0; i < n + count; ++i) {
+    for (std::size_t j = count; j-- > 1;)
+      window[j] = window[j - 1];
+    window[0] = i < n ? a[i] : 0;
+    std::uint64_t sum = carry;
+    for (std::size_t j = 0; j < count; ++j)
+      sum += static_cast<std::uint64_t>(k_digits[j] * window[j]);
+    const auto d = static_cast<digit>(sum % 10);
+    carry = sum / 10;
+    if (i < n) {
+      r[i] = d;
+    } else {
+      high += static_cast<std::uint64_t>(d) * scale;  // below k, so the 20th digit is the last
+      scale *= 10;
+    }
+  }
+  return high;
+}
+
 }  // namespace
 
 const table reference = {.name = "reference",
@@ -75,6 +109,7 @@ const table reference = {.name = "reference",
                          .add_carry = add_carry,
                          .sub = sub,
                          .sub_borrow = sub_borrow,
-                         .mul_digit = mul_digit};
+                         .mul_digit = mul_digit,
+                         .mul_word = mul_word};
 
 }  // namespace uhigh_kernels

@@ -256,7 +256,8 @@ struct simd {
             .add_carry = add_carry,
             .sub = sub,
             .sub_borrow = sub_borrow,
-            .mul_digit = mul_digit};
+            .mul_digit = mul_digit,
+            .mul_word = word_form::mul_word};
   }
 };
 

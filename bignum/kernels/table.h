@@ -48,6 +48,10 @@ struct table {
   // r = a * m + carry for a single digit m in 0..9 and carry 0..8 in; the
   // carry out is 0..8. One pass, O(n).
   digit (*mul_digit)(digit* r, const digit* a, std::size_t n, digit m, digit carry);
+
+  // r = a * k mod 10^n for any 64-bit k; returns floor(a * k / 10^n), which
+  // is below k (so a * k is r plus that value at 10^n). One pass, O(n).
+  std::uint64_t (*mul_word)(digit* r, const digit* a, std::size_t n, std::uint64_t k);
 };
 
 // The plain per-digit loops, every step split with split_decimal: slow, and

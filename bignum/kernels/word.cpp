@@ -28,6 +28,7 @@
 #include <type_traits>
 
 #include "bignum/kernels/forms.h"
+#include "bignum/kernels/word_product.h"
 
 #if !defined(UHIGH_WORD_BITS)
 #define UHIGH_WORD_BITS (SIZE_MAX > 0xFFFFFFFFu ? 64 : 32)
@@ -154,6 +155,12 @@ digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
   return reference.mul_digit(r + i, a + i, n - i, m, static_cast<digit>(high_in + c));
 }
 
+// Groups of eight digits, k in three pieces of 10^8: a 64-bit product per
+// piece and group, one division by a constant per group.
+std::uint64_t mul_word(digit* r, const digit* a, std::size_t n, std::uint64_t k) {
+  return word_product<8, 3>(k).finish(r, a, n, 0, {});
+}
+
 }  // namespace word_form
 
 const table word = {.name = "word",
@@ -161,6 +168,7 @@ const table word = {.name = "word",
                     .add_carry = word_form::add_carry,
                     .sub = word_form::sub,
                     .sub_borrow = word_form::sub_borrow,
-                    .mul_digit = word_form::mul_digit};
+                    .mul_digit = word_form::mul_digit,
+                    .mul_word = word_form::mul_word};
 
 }  // namespace uhigh_kernels
