@@ -23,7 +23,7 @@ std::vector<digit> random_run(std::size_t n, unsigned seed) {
   return run;
 }
 
-enum class kernel { doubling, add, sub, mul_digit };
+enum class kernel { doubling, add, sub, mul_digit, mul_word };
 
 void run_kernel(benchmark::State& state, const uhigh_kernels::table* form, kernel which) {
   const auto n = static_cast<std::size_t>(state.range(0));
@@ -31,6 +31,7 @@ void run_kernel(benchmark::State& state, const uhigh_kernels::table* form, kerne
   std::vector<digit> r(n);
   for (auto _ : state) {
     digit carry = 0;
+    std::uint64_t wide = 0;
     switch (which) {
       case kernel::doubling:
         carry = form->add(r.data(), a.data(), a.data(), n, 0);
@@ -44,8 +45,12 @@ void run_kernel(benchmark::State& state, const uhigh_kernels::table* form, kerne
       case kernel::mul_digit:
         carry = form->mul_digit(r.data(), a.data(), n, 7, 0);
         break;
+      case kernel::mul_word:  // the factor of x *= k, all twenty digits in play
+        wide = form->mul_word(r.data(), a.data(), n, 18446744073709551557u);
+        break;
     }
     benchmark::DoNotOptimize(carry);
+    benchmark::DoNotOptimize(wide);
     benchmark::DoNotOptimize(r.data());
     benchmark::ClobberMemory();
   }
@@ -59,7 +64,8 @@ int main(int argc, char** argv) {
   const std::pair<const char*, kernel> kinds[] = {{"double", kernel::doubling},
                                                   {"add", kernel::add},
                                                   {"sub", kernel::sub},
-                                                  {"mul_digit", kernel::mul_digit}};
+                                                  {"mul_digit", kernel::mul_digit},
+                                                  {"mul_word", kernel::mul_word}};
   for (const uhigh_kernels::table* form : uhigh_kernels::available()) {
     if (form == &uhigh_kernels::reference) continue;
     for (const auto& [label, which] : kinds) {
