@@ -16,24 +16,25 @@ Usage: bench/compare.py [--large] [--stages NAME,...] [--sizes N,...] [--out PRE
   the fastest form and the floor at every size, and the peers at the sizes
   they finish within four minutes; about 35 minutes here. Not part of CI.
 
-Each figure is the fastest of enough repetitions to fill half a second (at
-least two for the fastest form and the floor; peers and slower forms run
-once past SLOW seconds), so that noise from other work on the machine
-inflates nothing. A series stops after its first size over its limit: the
-next would take several times as long. Every series runs in fresh
-processes, one a size, and keeps the peak resident memory of its process
-(KiB), so the memory of a stage is its own. The normal run takes about six
-minutes here.
+Every contender runs each size in turn, round by round, the order reversed
+every other round, so that a change in the machine's load reaches all of
+them alike: at least three rounds a point, up to seven while a size is
+cheap. A point keeps the fastest round and the spread (slowest / fastest);
+within a round uhigh and GMP take the fastest of enough repetitions to fill
+half a second, a Python peer the fastest of three. A series stops after its
+first size over its limit: the next would take several times as long. Each
+run is a fresh process, whose peak resident memory (KiB, the whole process)
+is kept. The normal run takes about fifteen minutes here.
 """
 import json
 import os
-import platform
-import re
 import shutil
 import subprocess
 import sys
 import time
 from pathlib import Path
+
+import hostinfo
 
 SIZES = {
     "factorial": [1000, 2000, 5000, 10000, 20000, 50000, 100000],
@@ -46,6 +47,8 @@ LARGE_SIZES = {
 SLOW = 3.0         # a series stops after its first size slower than this
 PEER_SLOW = 5.0    # ... a Python peer's, so that decimal reaches 2^1,000,000
 LARGE_SLOW = 240.0  # ... and in a --large run: a peer's sizes end before this
+MOST_ROUNDS = 7     # rounds of a size whose runs are cheap ...
+EXTRA_ROUNDS_UNDER = 5.0  # ... that is, add up to less than this many seconds
 
 # One repetition of each stage in Python, timed in its own process: the
 # fastest of `reps`, then its seconds as JSON. DECIMAL_SETUP makes decimal
@@ -170,11 +173,12 @@ def interleaved(sizes, contenders, rounds):
     reversed every other round), so that a change in the machine's load
     reaches all of them alike: {name: points}. contenders is a list of
     (name, measure, limit, predict); measure(size) gives a point's figures.
-    A point keeps the fastest of its rounds, their spread (slowest /
-    fastest) and the largest peak memory. A contender stops after its first
-    size slower than its limit; with predict, a size is not started when
-    the last point's time, grown with the square of the size, would pass
-    the limit."""
+    A point keeps the fastest of its rounds (at least `rounds`, up to
+    MOST_ROUNDS while the size's runs add up to under EXTRA_ROUNDS_UNDER
+    seconds), their spread (slowest / fastest) and the largest peak memory.
+    A contender stops after its first size slower than its limit; with
+    predict, a size is not started when the last point's time, grown with
+    the square of the size, would pass the limit."""
     points = {name: [] for name, *_ in contenders}
     active = list(contenders)
     for size in sizes:
@@ -186,11 +190,16 @@ def interleaved(sizes, contenders, rounds):
                 continue
             running.append(c)
         taken = {name: [] for name, *_ in running}
-        for rnd in range(rounds):
+        rnd = 0
+        # Every point gets `rounds` rounds, slow ones included: a single
+        # run is one draw of the machine's load. While a size is cheap,
+        # more rounds follow, up to EXTRA_ROUNDS_UNDER seconds of runs.
+        while rnd < rounds or (rnd < MOST_ROUNDS and
+                               sum(r["seconds"] for runs in taken.values() for r in runs)
+                               < EXTRA_ROUNDS_UNDER):
             for name, measure, limit, _ in (running if rnd % 2 == 0 else running[::-1]):
-                if taken[name] and taken[name][-1]["seconds"] > limit:
-                    continue  # one slow round is enough to know it is slow
                 taken[name].append(measure(size))
+            rnd += 1
         active = []
         for c in running:
             name, _, limit, _ = c
@@ -208,18 +217,9 @@ def interleaved(sizes, contenders, rounds):
 
 
 def pythons():
-    """Each distinct Python 3 build on the machine (the python3 on PATH,
-    this one and Debian's /usr/bin/python3): (label, path)."""
-    found, seen = [], set()
-    for path in (shutil.which("python3"), sys.executable, "/usr/bin/python3"):
-        if not path or not os.path.exists(path) or os.path.realpath(path) in seen:
-            continue
-        seen.add(os.path.realpath(path))
-        info = subprocess.run([path, "-c", "import platform, decimal; print(platform.python_version(),"
-                               " platform.python_compiler(), 'libmpdec', decimal.__libmpdec_version__)"],
-                              capture_output=True, text=True).stdout.strip()
-        found.append((f"{info} ({path})", path))
-    return found
+    """Each distinct Python 3 build: (label, path), the label naming the
+    build and then its path."""
+    return [(f"{info} ({path})", path) for info, path in hostinfo.python_builds()]
 
 
 class Bench:
@@ -283,36 +283,6 @@ class Bench:
         return out
 
 
-def machine():
-    info = Path("/proc/cpuinfo").read_text()
-    caches = {}
-    for index in sorted(Path("/sys/devices/system/cpu/cpu0/cache").glob("index*")):
-        level = (index / "level").read_text().strip()
-        kind = (index / "type").read_text().strip()
-        caches[f"L{level} {kind}"] = (index / "size").read_text().strip()
-    return {
-        "cpu": re.search(r"model name\s*:\s*(.*)", info).group(1),
-        "cores": os.cpu_count(),
-        "clock_mhz": float(re.search(r"cpu MHz\s*:\s*([\d.]+)", info).group(1)),
-        "caches": caches,
-        "system": platform.platform(),
-    }
-
-
-def compiler(build):
-    cache = (Path(build) / "CMakeCache.txt").read_text()
-    value = lambda key: re.search(rf"^{key}:\w+=(.*)$", cache, re.M).group(1)
-    cxx = value("CMAKE_CXX_COMPILER")
-    kind = value("CMAKE_BUILD_TYPE")
-    return {
-        "compiler": subprocess.run([cxx, "--version"], capture_output=True,
-                                   text=True).stdout.splitlines()[0],
-        "build_type": kind,
-        "flags": (value("CMAKE_CXX_FLAGS") + " " + value(f"CMAKE_CXX_FLAGS_{kind.upper()}")).strip()
-                 + " -std=c++20 (SIMD forms: their own -m flags)",
-    }
-
-
 USAGE = "bench/compare.py [--large] [--stages NAME,...] [--sizes N,...] [--out PREFIX] BUILD_DIR"
 STAGES = ("factorial", "power")
 LIBRARY = ("mul", "div", "prime")
@@ -367,7 +337,7 @@ def main(argv):
         bench.sizes = {stage: bench.sizes[stage] for stage in own}
     started = time.time()
     results = {"date": time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()),
-               "machine": machine(), "build": compiler(build), "large": args.large,
+               "machine": hostinfo.machine(), "build": hostinfo.compiler(build), "large": args.large,
                "memory": "peak resident memory of each process, whole process, no baseline taken off",
                "decimal_context": "prec=MAX_PREC, Emax=MAX_EMAX, Emin=MIN_EMIN (checked exact)",
                "stages": {}}
@@ -437,8 +407,10 @@ def plot(results, out):
         # Below the axes, where it hides no point.
         ax.legend(fontsize=7, loc="upper center", bbox_to_anchor=(0.5, -0.13), ncol=2)
     m = results["machine"]
-    fig.suptitle(f"uhigh-bench on {m['cpu']}, form {m['kernel_form']}, {results['build']['compiler']}, "
-                 f"{results['date']}", fontsize=9)
+    fig.suptitle(f"uhigh-bench, {results['date']}: "
+                 + hostinfo.title(m["cpu"], m.get("vector_width", "vector width not recorded"),
+                                  m["kernel_form"], results["build"], results.get("pythons", [])),
+                 fontsize=8)
     fig.tight_layout()
     fig.savefig(out.with_suffix(".png"), dpi=110)
 
@@ -463,8 +435,9 @@ def fastest_of(entry, kind, size):
 def report(results):
     """The tables of the README and docs/benchmarking.md, as Markdown. A
     ratio carries ~ when it is within the spreads of its two sides."""
-    lines = [f"Host: {results['machine']['cpu']}, form {results['machine']['kernel_form']}, "
-             f"{results['build']['compiler']}; {results['method']}.",
+    m, b = results["machine"], results["build"]
+    lines = [f"Host: {m['cpu']}, {m.get('vector_width', 'vector width not recorded')}, form "
+             f"{m['kernel_form']}, {b['compiler']} {b['flags']}; {results['method']}.",
              "Python builds: " + "; ".join(results.get("pythons", [])) + ".", "",
              "| stage | size | seconds | spread | floor | stage / floor | ÷ decimal | ÷ GMP | "
              "peak memory | peak bytes per digit | decimal's peak bytes per digit |",

@@ -29,10 +29,11 @@ import hashlib
 import json
 import os
 import platform
-import shutil
 import subprocess
 import sys
 import tempfile
+
+import hostinfo
 
 PY_LOOP = r"""
 import sys, time, random
@@ -71,20 +72,9 @@ STYLES = {"uhigh": ("tab:blue", "o"), "gmp": ("tab:green", "s"), "gmp+text": ("t
 
 
 def pythons():
-    """Each distinct Python 3 build: (label, path)."""
-    found, seen = [], set()
-    for path in (shutil.which("python3"), "/usr/bin/python3"):
-        if not path or not os.path.exists(path):
-            continue
-        real = os.path.realpath(path)
-        if real in seen:
-            continue
-        seen.add(real)
-        info = subprocess.run([path, "-c", "import sys, platform, decimal; print(platform."
-                               "python_version(), platform.python_compiler(), decimal.__libmpdec_version__)"],
-                              capture_output=True, text=True).stdout.strip()
-        found.append((f"{path} ({info})", path))
-    return found
+    """Each distinct Python 3 build: (label, path), the label naming the
+    path and then the build."""
+    return [(f"{path} ({info})", path) for info, path in hostinfo.python_builds()]
 
 
 def reps_for(digits):
@@ -200,11 +190,12 @@ def main():
         print(f"2^{args.exponent} - 1: SHA-256 of uhigh's text {digests['uhigh']}, "
               f"of GMP's {digests['gmp']}: {'equal' if check['equal'] else 'DIFFERENT'}")
 
-    cpu = next((line.split(":", 1)[1].strip() for line in open("/proc/cpuinfo")
-                if line.startswith("model name")), platform.processor())
+    host = hostinfo.machine()
     forms = subprocess.run([os.path.join(args.build_dir, "tests", "uhigh_tests"), "--list-forms"],
                            capture_output=True, text=True).stdout.split()
-    result = {"host": {"cpu": cpu, "machine": platform.machine(), "uhigh_form": forms[-1:],
+    result = {"host": {"cpu": host["cpu"], "vector_width": host["vector_width"],
+                       "machine": platform.machine(), "uhigh_form": forms[-1:],
+                       "build": hostinfo.compiler(args.build_dir),
                        "pythons": [label for label, _ in builds]},
               "method": f"fastest of {args.rounds} interleaved rounds, each in a fresh process; "
                         f"cap {args.cap:.0f} s a run",
@@ -254,7 +245,13 @@ def draw(result, out, build_labels):
         ax.grid(True, which="both", alpha=0.3)
         # Below the axes, where it hides no point.
         ax.legend(fontsize=7, loc="upper center", bbox_to_anchor=(0.5, -0.14), ncol=2)
-    fig.suptitle(f"uhigh against its peers; {cpu}, form {''.join(forms[-1:])}", fontsize=9)
+    host = result["host"]
+    if "build" in host:
+        fig.suptitle("uhigh against its peers: " + hostinfo.title(
+            cpu, host["vector_width"], "".join(forms[-1:]), host["build"],
+            [p.split(" (", 1)[1].rstrip(")") for p in host["pythons"]]), fontsize=8)
+    else:  # recorded before the build was
+        fig.suptitle(f"uhigh against its peers; {cpu}, form {''.join(forms[-1:])}", fontsize=9)
     fig.tight_layout()
     fig.savefig(out + ".png", dpi=90)
     print(f"wrote {out}.json and {out}.png")

@@ -10,6 +10,20 @@ import unittest
 
 sys.path.insert(0, sys.argv.pop(1))
 import compare  # noqa: E402
+import load_check  # noqa: E402
+
+
+class LoadCheck(unittest.TestCase):
+    def test_ratios_set_the_busy_run_against_the_quiet_one_where_both_sides_are_long(self):
+        def run(uhigh, gmp, short):
+            return {"machine": {"kernel_form": "avx2"}, "stages": {"power": {
+                "sizes": [1, 2], "floor": [{"size": 1, "floor": 9.0}],
+                "uhigh_avx2": [{"size": 1, "seconds": uhigh}, {"size": 2, "seconds": 1.0}],
+                "gmp": [{"size": 1, "seconds": gmp}, {"size": 2, "seconds": short}]}}}
+        rows = load_check.ratio_changes(run(0.5, 0.25, 0.004), run(1.0, 0.6, 0.5))
+        # Size 2 drops out: GMP's quiet figure is under 10 ms. The floor is
+        # not a contender.
+        self.assertEqual(rows, [("power", 1, "gmp", 0.5, 0.6)])
 
 
 class Report(unittest.TestCase):
@@ -25,9 +39,15 @@ class Report(unittest.TestCase):
         self.assertEqual(order[:6], [("a", 1), ("b", 1), ("b", 1), ("a", 1), ("a", 1), ("b", 1)])
         self.assertEqual(points["a"][0]["seconds"], 1)
         self.assertEqual(points["a"][0]["spread"], 3)
-        # a passes its limit at size 2 after one round, and goes no further.
-        self.assertEqual(points["a"][1]["rounds"], 1)
+        # a passes its limit at size 2, yet that point still gets every
+        # round; then a goes no further.
+        self.assertEqual(points["a"][1]["rounds"], 3)
+        self.assertEqual([p["size"] for p in points["a"]], [1, 2])
         self.assertEqual([p["size"] for p in points["b"]], [1, 2])
+
+    def test_cheap_sizes_get_more_rounds(self):
+        points = compare.interleaved([1], [("a", lambda s: {"seconds": 0.5}, 9.0, False)], 3)
+        self.assertEqual(points["a"][0]["rounds"], 7)  # 3.5 s of runs, under the 5 s bound
 
     def test_a_predicted_slow_size_is_not_started(self):
         # 2 s at size 10 makes size 30 about 18 s: past a limit of 10.
