@@ -14,7 +14,7 @@ Usage: bench/compare.py [--large] [--stages NAME,...] [--sizes N,...] [--out PRE
   bench/results.* change only when named, --out bench/results.
   --large: the sizes past the caches (up to 300000! and 2^10,000,000), with
   the fastest form and the floor at every size, and the peers at the sizes
-  they finish within four minutes; about 35 minutes here. Not part of CI.
+  they finish within four minutes; over an hour here. Not part of CI.
 
 Every contender runs each size in turn, round by round, the order reversed
 every other round, so that a change in the machine's load reaches all of
