@@ -1,7 +1,7 @@
 // In-place multiplication of uhigh values: by one small factor, by another
 // uhigh through long multiplication (the benchmark's own path, for
-// multipliers of up to ten digits), and through packed limbs for everything
-// else.
+// multipliers of up to ten digits), by a built-in integer in one pass of the
+// digit kernels' word product, and through packed limbs for everything else.
 #include <algorithm>
 #include <cmath>
 #include <memory>
