@@ -84,6 +84,27 @@ class Report(unittest.TestCase):
         self.assertAlmostEqual(compare.bytes_per_digit(point, "factorial"), 3010 * 1024 / 2568)
         self.assertIsNone(compare.bytes_per_digit({"size": 1000, "peak_kib": 0}, "factorial"))
 
+    def test_the_table_names_the_host_and_compares_with_the_fastest_decimal_build(self):
+        point = lambda size, seconds: {"size": size, "seconds": seconds, "spread": 1.01,
+                                       "peak_kib": 4096}
+        results = {
+            "machine": {"cpu": "Some CPU", "vector_width": "256-bit registers (AVX2)",
+                        "kernel_form": "avx2"},
+            "build": {"compiler": "g++ 12", "flags": "-O3"}, "method": "turns",
+            "pythons": ["3.11.7 (a)", "3.11.2 (b)"],
+            "stages": {"power": {
+                "uhigh_avx2": [dict(point(1000, 2.0), floor=1.0, work=1)],
+                "floor": [{"size": 1000, "floor": 1.0, "work": 1}],
+                "gmp": [point(1000, 1.0)],
+                "decimal 3.11.7 (a)": [point(1000, 8.0)], "decimal 3.11.2 (b)": [point(1000, 4.0)]}}}
+        lines = compare.report(results).splitlines()
+        for part in ("Some CPU", "256-bit registers (AVX2)", "form avx2", "g++ 12 -O3", "turns"):
+            self.assertIn(part, lines[0])
+        self.assertIn("3.11.7 (a); 3.11.2 (b)", lines[1])
+        row = next(line for line in lines if line.startswith("| power | 2^1000 |"))
+        cells = [c.strip() for c in row.split("|")]
+        self.assertEqual(cells[7:9], ["0.50", "2.00"])  # against decimal's faster build, and GMP
+
     def test_decimal_is_timed_only_in_an_exact_context(self):
         self.assertTrue(compare.decimal_is_exact())
         rounding = "import decimal\none = decimal.Decimal(1)\n"  # 28 digits

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "bignum/uhigh.h"
 #include "test_support.h"
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -157,6 +159,28 @@ TEST_P(KernelForm, MultiplyByAWordEqualsTheReference) {
   }
 }
 
+TEST_P(KernelForm, MultiplyByAWordJustBelowAndAtAPowerOfTen) {
+  // a = floor((10^n - 1) / k) makes a * k a run of nines over most of its
+  // length, and a + 1 tips it over 10^n: a carry that runs through every
+  // lane and block to the top. The settling of the SIMD forms has to pass it
+  // on through each of them.
+  const uhigh_kernels::table& fast = *GetParam();
+  for (const std::size_t n : {64u, 65u, 127u, 128u, 300u, 1000u, 4099u}) {
+    for (const std::uint64_t k : {3ull, 7ull, 9999ull, 10001ull, 99999999ull,
+                                  18446744073709551615ull, 9999999999999999999ull}) {
+      const uhigh nines = pow(uhigh(10), n) - uhigh(1);
+      for (const uhigh& value : {nines / k, nines / k + uhigh(1)}) {
+        run a(n, 0);
+        std::copy(value.digit_data(), value.digit_data() + value.digit_count(), a.begin());
+        run want(n), got(n);
+        const std::uint64_t w = uhigh_kernels::reference.mul_word(want.data(), a.data(), n, k);
+        ASSERT_EQ(fast.mul_word(got.data(), a.data(), n, k), w) << "n=" << n << " k=" << k;
+        ASSERT_EQ(got, want) << "n=" << n << " k=" << k;
+      }
+    }
+  }
+}
+
 TEST(ReferenceForm, MultiplyByAWordIsLongMultiplication) {
   // The yardstick against numbers small enough to check in 128 bits, and
   // the carry out below k at the largest factor.
@@ -201,6 +225,10 @@ TEST_P(KernelForm, LongRandomRunsAtOddOffsets) {
     ASSERT_EQ(fast.mul_digit(got.data() + offset, a.data() + offset, n, m, 7),
               ref.mul_digit(want.data() + offset, a.data() + offset, n, m, 7));
     ASSERT_EQ(got, want) << "mul_digit round " << round;
+    const std::uint64_t k = 18446744073709551615ull >> round;
+    ASSERT_EQ(fast.mul_word(got.data() + offset, a.data() + offset, n, k),
+              ref.mul_word(want.data() + offset, a.data() + offset, n, k));
+    ASSERT_EQ(got, want) << "mul_word round " << round;
   }
 }
 

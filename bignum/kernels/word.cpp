@@ -158,7 +158,7 @@ digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
 // Groups of eight digits, k in three pieces of 10^8: a 64-bit product per
 // piece and group, one division by a constant per group.
 std::uint64_t mul_word(digit* r, const digit* a, std::size_t n, std::uint64_t k) {
-  return word_product<8, 3>(k).finish(r, a, n, 0, {});
+  return word_product<8, 3>(k).multiply(r, a, n);
 }
 
 }  // namespace word_form

@@ -1,6 +1,6 @@
 // The product of a digit run by one 64-bit word, as a pass over groups of D
-// digits: shared by the word form (D = 8, in full) and the SIMD forms,
-// which hand it their last groups. Internal linkage, like simd.h: each
+// digits: the word form's pass (D = 8), and the split of k into pieces that
+// the SIMD forms share (D = 4). Internal linkage, like simd.h: each
 // including file compiles its own copy for its own instruction set.
 //
 // k is split into P pieces of base 10^D, least significant first. The
@@ -8,7 +8,7 @@
 // pieces, plus the carry from the column below. No step overflows 64 bits:
 // with D = 8, P = 3 the top piece is below 1845 (k < 2^64 < 1845 * 10^16),
 // so a column is below (10^8 - 1)(2 * 10^8 + 1845) plus a carry below
-// 2.1 * 10^8, about 2^54; with D = 4, P = 5 it is below 2^29.
+// 2.1 * 10^8, about 2^54.
 #pragma once
 
 #include <cstddef>
@@ -42,9 +42,8 @@ struct word_product {
     }
   }
 
-  // Where a pass stands between groups: the last P - 1 groups read, newest
-  // first (so a caller working in place can overwrite them), and the carry
-  // into the next column.
+  // The last P - 1 groups read, newest first (so a pass in place may
+  // overwrite them), and the carry into the next column.
   struct state {
     std::uint64_t below[P - 1] = {};
     std::uint64_t carry = 0;
@@ -76,12 +75,11 @@ struct word_product {
     return t;
   }
 
-  // Goes on from digit position `from` (a multiple of D, at most n) with
-  // the state s left by the groups below it: writes r[from .. n) and
-  // returns floor(a * k / 10^n), which is below k. Each group is read before
-  // its place is written, so r may be a.
-  std::uint64_t finish(digit* r, const digit* a, std::size_t n, std::size_t from, state s) const {
-    std::size_t i = from;
+  // r = a * k mod 10^n; returns floor(a * k / 10^n), which is below k.
+  // Each group is read before its place is written, so r may be a.
+  std::uint64_t multiply(digit* r, const digit* a, std::size_t n) const {
+    state s;
+    std::size_t i = 0;
     for (; i + D <= n; i += D) {
       const std::uint64_t v = read(a + i, D);
       const std::uint64_t t = column(v, s);
