@@ -25,6 +25,27 @@ class LoadCheck(unittest.TestCase):
         # not a contender.
         self.assertEqual(rows, [("power", 1, "gmp", 0.5, 0.6)])
 
+    def test_the_verdict_is_the_largest_change_against_fifteen_percent(self):
+        import contextlib
+        import io
+        import json
+        import os
+        import tempfile
+
+        def run(gmp):
+            return {"machine": {"kernel_form": "word"}, "stages": {"factorial": {
+                "uhigh_word": [{"size": 9, "seconds": 1.0}, {"size": 10, "seconds": 1.0}],
+                "gmp": [{"size": 9, "seconds": 1.0}, {"size": 10, "seconds": gmp}]}}}
+        with tempfile.TemporaryDirectory() as d:
+            quiet, busy = os.path.join(d, "quiet.json"), os.path.join(d, "busy.json")
+            json.dump(run(1.0), open(quiet, "w"))
+            statuses = []
+            for gmp in (1.14, 0.80):  # 14 % up, then 20 % down
+                json.dump(run(gmp), open(busy, "w"))
+                with contextlib.redirect_stdout(io.StringIO()):
+                    statuses.append(load_check.main([quiet, busy]))
+            self.assertEqual(statuses, [0, 1])
+
 
 class Report(unittest.TestCase):
     def test_contenders_take_turns_and_keep_their_fastest_round(self):
