@@ -1,23 +1,22 @@
 #include "allocation_hooks.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <new>
 
 namespace {
-// Atomic, as any thread may allocate (one started by a static initialiser
-// does); the counts are only read by the test that set them up.
-std::atomic<long> countdown{-1};  // < 0: never fail
-std::atomic<long> allocations{0};
+// Per thread: a test counts and fails only the allocations of the thread it
+// runs on. Other threads may allocate at any moment (the boundary tests start
+// one from a static initialiser, which a loaded machine may schedule late,
+// in the middle of another test's count).
+thread_local long countdown = -1;  // < 0: never fail
+thread_local long allocations = 0;
 }  // namespace
 
 void* operator new[](std::size_t size) {
-  allocations.fetch_add(1, std::memory_order_relaxed);
-  long left = countdown.load(std::memory_order_relaxed);
-  // Counted down only while it is positive, and failed once at zero.
-  while (left >= 0 && !countdown.compare_exchange_weak(left, left == 0 ? -1 : left - 1,
-                                                       std::memory_order_relaxed)) {
-  }
+  ++allocations;
+  // Counted down only while it is not negative, and failed once at zero.
+  const long left = countdown;
+  if (left >= 0) countdown = left - 1;
   if (left == 0) throw std::bad_alloc();
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();

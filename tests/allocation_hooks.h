@@ -1,15 +1,15 @@
 // Hooks on the test binary's array allocations (uhigh's only kind): count
 // them, and make one fail on demand to check what an operation leaves behind
-// when the heap runs out.
+// when the heap runs out. Both see only the calling thread's allocations.
 #pragma once
 
 namespace test {
 
-// Array allocations made so far by this process.
+// Array allocations made so far by the calling thread.
 long array_allocations();
 
-// While one lives, the array allocation numbered `after` (0 = the next one)
-// throws std::bad_alloc; allocations before it succeed.
+// While one lives, the calling thread's array allocation numbered `after`
+// (0 = the next one) throws std::bad_alloc; allocations before it succeed.
 class failing_allocation {
  public:
   explicit failing_allocation(long after);

@@ -1,5 +1,6 @@
-// Records every digit-kernel call while one lives: which kernel and over how
-// many digits, in order, with the reference form doing the work. The tests
+// Records every digit-kernel call the creating thread makes while one lives:
+// which kernel and over how many digits, in order, with the reference form
+// doing the work (for every thread). The tests
 // use it to hold a stage's work to a count made by hand from the algorithm.
 #pragma once
 
@@ -12,7 +13,7 @@
 namespace test {
 
 struct kernel_call {
-  std::string kernel;  // "add", "add_carry", "sub", "sub_borrow", "mul_digit"
+  std::string kernel;  // "add", "add_carry", "sub", "sub_borrow", "mul_digit", "mul_word"
   std::size_t n;
   bool operator==(const kernel_call&) const = default;
 };

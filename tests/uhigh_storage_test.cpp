@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
+#include <thread>
 
 #include "bignum/layout.h"
 #include "allocation_hooks.h"
+#include "kernel_log.h"
 #include "bignum/split_decimal.h"
 #include "test_support.h"
 
@@ -186,4 +188,28 @@ TEST(DigitLimit, ExactlyTheLimitFitsAndOneMoreDoesNot) {
   // a digit.
   EXPECT_THROW(v *= 10, std::length_error);
   EXPECT_EQ(layout::length(v), 4294967295u);
+}
+
+// The counts above hold a test's own work, so another thread that computes
+// meanwhile must not move them: it neither adds to the count nor takes the
+// failure that the test armed for itself, nor lengthens its kernel log.
+TEST(TestHooks, SeeOnlyTheCallingThread) {
+  const auto compute_elsewhere = [] {
+    std::thread([] {
+      uhigh x(1);
+      for (int i = 0; i < 100; ++i)
+        x += x;
+    }).join();
+  };
+  const long before = test::array_allocations();
+  compute_elsewhere();
+  EXPECT_EQ(test::array_allocations(), before);
+  {
+    test::failing_allocation fail(0);
+    compute_elsewhere();
+    EXPECT_THROW(uhigh(1), std::bad_alloc);
+  }
+  const test::kernel_log log;
+  compute_elsewhere();
+  EXPECT_TRUE(log.calls().empty());
 }
