@@ -21,9 +21,11 @@ fastest, which is named. A contender that passes the cap (seconds, default
 The showcase's digits are checked: uhigh's text and GMP's must have the
 same SHA-256, or the run fails.
 
-Writes PREFIX.json and, with matplotlib, PREFIX.png; PREFIX defaults to
-BUILD_DIR/library-series. Pass --out bench/results-library to update the
-tracked results."""
+Writes PREFIX.json and, with matplotlib, PREFIX.png, and prints the tables
+of docs/benchmarking.md; PREFIX defaults to BUILD_DIR/library-series. Pass
+--out bench/results-library to update the tracked results. With --out,
+--table prints PREFIX.json's tables again and --replot draws PREFIX.png
+again; neither measures anything."""
 import argparse
 import hashlib
 import json
@@ -33,6 +35,7 @@ import subprocess
 import sys
 import tempfile
 
+import compare
 import hostinfo
 
 PY_LOOP = r"""
@@ -92,12 +95,17 @@ def main():
     parser.add_argument("--out")
     parser.add_argument("--replot", action="store_true",
                         help="draw PREFIX.png again from PREFIX.json, measuring nothing")
+    parser.add_argument("--table", action="store_true",
+                        help="print PREFIX.json's tables as Markdown, measuring nothing")
     args = parser.parse_args()
-    if args.replot:
+    if args.replot or args.table:
         if not args.out:
-            parser.error("--replot needs --out PREFIX")
+            parser.error("--replot and --table need --out PREFIX")
         with open(args.out + ".json") as f:
             saved = json.load(f)
+        if args.table:
+            print(report(saved))
+            return 0
         return draw(saved, args.out, [label for label in saved["host"]["pythons"]])
     tool = os.path.join(args.build_dir, "bench", "operation_times")
     if not os.access(tool, os.X_OK):
@@ -205,7 +213,54 @@ def main():
     if check is not None and not check["equal"]:
         print("library_series.py: the showcase's digits differ from GMP's", file=sys.stderr)
         return 1
+    print("\n" + report(result) + "\n")
     return draw(result, out, [label for label, _ in builds])
+
+
+def build_name(name):
+    """'decimal /usr/bin/python3 (3.11.2 GCC 12.2.0 2.5.1)' -> '3.11.2 GCC 12.2.0'."""
+    return " ".join(name.split(" (", 1)[1].rstrip(")").split(" ")[:3])
+
+
+def report(result):
+    """The tables of docs/benchmarking.md, as Markdown, so that the docs'
+    figures come from the JSON and nowhere else. A ratio carries ~ when it
+    lies within the spreads of its two sides."""
+    def g(x):
+        return f"{x:.3g}"
+
+    lines = ["| operation | digits | uhigh | spread | `decimal` | spread | GMP | GMP with text | "
+             "uhigh ÷ `decimal` | uhigh ÷ (GMP with text) |",
+             "| --- | --- | --- | --- | --- | --- | --- | --- | --- | --- |"]
+    showcase = None
+    for p in result["points"]:
+        if p["op"] == "prime":
+            showcase = p
+            continue
+        t, s = p["fastest"], p["spread"]
+        dec = p.get("fastest_decimal")
+        digits = f"{p['a']} x {p['b']}" if p["op"] == "mul" else f"{p['a']} / {p['b']}"
+        cells = [{"mul": "a * b", "div": "divmod"}[p["op"]], digits, g(t["uhigh"]), f"{s['uhigh']:.2f}"]
+        cells += [g(t[dec]), f"{s[dec]:.2f}"] if dec else ["-", "-"]
+        cells += [g(t[k]) if k in t else "-" for k in ("gmp", "gmp+text")]
+        cells.append(compare.ratio_text(t["uhigh"] / t[dec], s["uhigh"], s[dec]) if dec else "-")
+        cells.append(compare.ratio_text(t["uhigh"] / t["gmp+text"], s["uhigh"], s["gmp+text"])
+                     if "gmp+text" in t else "-")
+        lines.append("| " + " | ".join(cells) + " |")
+    if showcase is None:
+        return "\n".join(lines)
+    label = {"uhigh": "uhigh (`pow`, then the text)",
+             "gmp+text": "GMP (`mpz_ui_pow_ui`, then `mpz_get_str`)"}
+    lines += ["", f"The showcase, 2^{showcase['a']} - 1 in full decimal:", "",
+              "| contender | seconds | spread |", "| --- | --- | --- |"]
+    for name, t in sorted(showcase["fastest"].items(), key=lambda kv: kv[1]):
+        kind = "Python `decimal`, " if name.startswith("decimal") else "CPython `int`, "
+        shown = label.get(name) or kind + build_name(name)
+        lines.append(f"| {shown} | {t:.3f} | {showcase['spread'][name]:.2f} |")
+    for name in showcase["over_cap"]:
+        kind = "Python `decimal`, " if name.startswith("decimal") else "CPython `int` and `str()`, "
+        lines.append(f"| {kind}{build_name(name)} | over the cap | - |")
+    return "\n".join(lines)
 
 
 def draw(result, out, build_labels):

@@ -10,6 +10,7 @@ import unittest
 
 sys.path.insert(0, sys.argv.pop(1))
 import compare  # noqa: E402
+import library_series  # noqa: E402
 import load_check  # noqa: E402
 
 
@@ -130,6 +131,28 @@ class Report(unittest.TestCase):
         self.assertTrue(compare.decimal_is_exact())
         rounding = "import decimal\none = decimal.Decimal(1)\n"  # 28 digits
         self.assertFalse(compare.decimal_is_exact(rounding))
+
+
+class LibraryTable(unittest.TestCase):
+    def test_rows_come_from_the_json_with_the_fastest_decimal_and_the_capped_named(self):
+        slow = "decimal /a/python3 (3.11.7 GCC 12.2.0 2.5.1)"
+        fast = "decimal /b/python3 (3.11.2 GCC 12.2.0 2.5.1)"
+        result = {"points": [
+            {"op": "div", "a": 1000, "b": 500, "over_cap": [], "fastest_decimal": fast,
+             "fastest": {"uhigh": 2.0, "gmp": 0.5, "gmp+text": 1.0, slow: 9.0, fast: 4.0},
+             "spread": {"uhigh": 1.01, "gmp": 1.0, "gmp+text": 1.01, slow: 1.0, fast: 1.02}},
+            {"op": "prime", "a": 127, "b": 0, "over_cap": ["int /a/python3 (3.11.7 GCC 12.2.0 2.5.1)"],
+             "fastest": {"uhigh": 2.0, "gmp+text": 1.0}, "spread": {"uhigh": 1.5, "gmp+text": 1.2}}]}
+        lines = library_series.report(result).splitlines()
+        cells = [c.strip() for c in lines[2].split("|")][1:-1]
+        self.assertEqual(cells, ["divmod", "1000 / 500", "2", "1.01", "4", "1.02", "0.5", "1",
+                                 "0.50", "2.00"])
+        # The showcase lists the fastest first, and a contender over the cap
+        # says so.
+        self.assertIn("| GMP (`mpz_ui_pow_ui`, then `mpz_get_str`) | 1.000 | 1.20 |", lines)
+        self.assertEqual(lines.index("| uhigh (`pow`, then the text) | 2.000 | 1.50 |"),
+                         lines.index("| GMP (`mpz_ui_pow_ui`, then `mpz_get_str`) | 1.000 | 1.20 |") + 1)
+        self.assertIn("| CPython `int` and `str()`, 3.11.7 GCC 12.2.0 | over the cap | - |", lines)
 
 
 if __name__ == "__main__":
