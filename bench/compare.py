@@ -23,8 +23,9 @@ cheap. A point keeps the fastest round and the spread (slowest / fastest);
 within a round uhigh and GMP take the fastest of enough repetitions to fill
 half a second, a Python peer the fastest of three. A series stops after its
 first size over its limit: the next would take several times as long. Each
-run is a fresh process, whose peak resident memory (KiB, the whole process)
-is kept. The normal run takes about fifteen minutes here.
+run is a fresh process, pinned to the CPU that was idlest when the report
+began, and its peak resident memory (KiB, the whole process) is kept. The
+normal run takes about fifteen minutes here.
 """
 import json
 import os
@@ -88,6 +89,39 @@ def decimal_is_exact(setup=DECIMAL_SETUP):
     return result.returncode == 0 and result.stdout.strip() == "True"
 
 
+# The CPU every measured process runs on, or None to leave them unpinned.
+PINNED = None
+
+
+def cpu_idle_times(stat_text):
+    """{cpu number: idle + iowait ticks} from the text of /proc/stat."""
+    times = {}
+    for line in stat_text.splitlines():
+        name, *fields = line.split()
+        if name.startswith("cpu") and name[3:].isdigit():
+            times[int(name[3:])] = int(fields[3]) + int(fields[4])
+    return times
+
+
+def idlest(before, after, allowed):
+    """The allowed CPU that idled longest between two samples of
+    cpu_idle_times, the highest-numbered on a tie; None if none is known."""
+    known = [c for c in sorted(allowed) if c in before and c in after]
+    return max(known, key=lambda c: (after[c] - before[c], c)) if known else None
+
+
+def quietest_cpu(sample=0.5):
+    """The CPU this process may use that other work left idlest over
+    `sample` seconds, or None where /proc/stat cannot be read."""
+    stat = Path("/proc/stat")
+    try:
+        before = cpu_idle_times(stat.read_text())
+        time.sleep(sample)
+        return idlest(before, cpu_idle_times(stat.read_text()), os.sched_getaffinity(0))
+    except (OSError, ValueError, IndexError):
+        return None
+
+
 def spawn(args, stdin_text=None):
     """Runs args in a fresh process, stdin_text on its standard input: (its
     standard output as JSON, its peak resident memory in KiB). The peak is
@@ -95,9 +129,11 @@ def spawn(args, stdin_text=None):
     runs (it only grows); a program that reports its own VmHWM on exit
     (stage_times, the Python loops) is taken at its word. The kernel's
     maxrss from wait4 would not do: it keeps this Python's own figure across
-    fork and exec."""
+    fork and exec. The process runs on the PINNED CPU; this one, and its
+    watcher, stay free to run elsewhere."""
+    pin = (lambda: os.sched_setaffinity(0, {PINNED})) if PINNED is not None else None
     process = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                               stderr=subprocess.DEVNULL, text=True)
+                               stderr=subprocess.DEVNULL, text=True, preexec_fn=pin)
     watched = [0]
 
     def watch():
@@ -335,6 +371,12 @@ def main(argv):
         bench.sizes = {stage: sizes for stage in own}
     else:
         bench.sizes = {stage: bench.sizes[stage] for stage in own}
+    # Every contender on the one CPU that other work was leaving alone: a
+    # busy neighbour then slows them all alike, and the scheduler moves
+    # unpinned work to the other CPUs, instead of each run landing wherever
+    # it was woken.
+    global PINNED
+    PINNED = quietest_cpu()
     started = time.time()
     results = {"date": time.strftime("%Y-%m-%d %H:%M UTC", time.gmtime()),
                "machine": hostinfo.machine(), "build": hostinfo.compiler(build), "large": args.large,
@@ -344,7 +386,9 @@ def main(argv):
     builds = pythons()
     results["pythons"] = [label for label, _ in builds]
     results["method"] = (f"every contender at each size in turn, {args.rounds} rounds, the order "
-                         "reversed every other round; fastest kept, spread = slowest / fastest")
+                         "reversed every other round; fastest kept, spread = slowest / fastest"
+                         + (f"; every run on CPU {PINNED}, the idlest when the run began"
+                            if PINNED is not None else ""))
     for stage in bench.sizes:
         measured = interleaved(bench.sizes[stage], bench.contenders(stage, builds), args.rounds)
         fastest = measured.pop("uhigh_default")

@@ -9,9 +9,10 @@ usage: bench/library_series.py [--series mul,div,prime] [--sizes N,...]
                                [--exponent P] [--rounds R] [--cap S]
                                [--out PREFIX] BUILD_DIR
 
-Every contender runs in a fresh process of its own, and the contenders take
-turns size by size and round by round (the order reversed every other
-round), so a change in the machine's load reaches all of them alike. Each
+Every contender runs in a fresh process of its own, on the CPU that was
+idlest when the run began, and the contenders take turns size by size and
+round by round (the order reversed every other round), so a change in the
+machine's load reaches all of them alike. Each
 keeps the fastest of its rounds, and its spread (slowest / fastest) is
 recorded beside it. The Python peers run under every Python 3 build found
 (the python3 on PATH and Debian's /usr/bin/python3); the ratios use the
@@ -121,6 +122,9 @@ def main():
     out = args.out or os.path.join(args.build_dir, "library-series")
     builds = pythons()
     peers = [(f"{kind} {label}", (kind, path)) for kind in ("decimal", "int") for label, path in builds]
+    # Every timed run on the CPU other work was leaving alone, as compare.py does.
+    cpu = compare.quietest_cpu()
+    pin = (lambda: os.sched_setaffinity(0, {cpu})) if cpu is not None else None
 
     def measure(op, name, how, na, nb):
         """Seconds, or None when the contender does not run here, or 'over' past the cap."""
@@ -133,7 +137,8 @@ def main():
                 return None  # CPython's multiplication past 10^5 digits takes minutes
             command = [path, "-c", PY_LOOP, op, kind, str(na), str(nb), str(reps)]
         try:
-            run = subprocess.run(command, capture_output=True, text=True, timeout=args.cap)
+            run = subprocess.run(command, capture_output=True, text=True, timeout=args.cap,
+                                 preexec_fn=pin)
         except subprocess.TimeoutExpired:
             return "over"
         if run.returncode != 0:
@@ -205,8 +210,9 @@ def main():
                        "machine": platform.machine(), "uhigh_form": forms[-1:],
                        "build": hostinfo.compiler(args.build_dir),
                        "pythons": [label for label, _ in builds]},
-              "method": f"fastest of {args.rounds} interleaved rounds, each in a fresh process; "
-                        f"cap {args.cap:.0f} s a run",
+              "method": f"fastest of {args.rounds} interleaved rounds, each in a fresh process"
+                        + (f" on CPU {cpu}, the idlest when the run began" if cpu is not None else "")
+                        + f"; cap {args.cap:.0f} s a run",
               "points": points, "showcase_check": check}
     with open(out + ".json", "w") as f:
         json.dump(result, f, indent=1)

@@ -127,6 +127,18 @@ class Report(unittest.TestCase):
         cells = [c.strip() for c in row.split("|")]
         self.assertEqual(cells[7:9], ["0.50", "2.00"])  # against decimal's faster build, and GMP
 
+    def test_runs_are_pinned_to_the_allowed_cpu_that_idled_longest(self):
+        stat = lambda idle1, wait1: ("cpu  9 9 9 9 9 0 0 0 0 0\n"
+                                     "cpu0 5 0 5 100 2 0 0 0 0 0\n"
+                                     f"cpu1 5 0 5 {idle1} {wait1} 0 0 0 0 0\nintr 77\n")
+        before = compare.cpu_idle_times(stat(100, 2))
+        self.assertEqual(before, {0: 102, 1: 102})  # the all-CPU line is not a CPU
+        after = {0: 150, 1: 140}
+        self.assertEqual(compare.idlest(before, after, {0, 1}), 0)
+        self.assertEqual(compare.idlest(before, after, {1}), 1)  # only where it may run
+        self.assertEqual(compare.idlest(before, {0: 150, 1: 150}, {0, 1}), 1)
+        self.assertIsNone(compare.idlest(before, after, {5}))
+
     def test_decimal_is_timed_only_in_an_exact_context(self):
         self.assertTrue(compare.decimal_is_exact())
         rounding = "import decimal\none = decimal.Decimal(1)\n"  # 28 digits
