@@ -139,6 +139,18 @@ class Report(unittest.TestCase):
         self.assertEqual(compare.idlest(before, {0: 150, 1: 150}, {0, 1}), 1)
         self.assertIsNone(compare.idlest(before, after, {5}))
 
+    def test_spawned_runs_stay_on_the_pinned_cpu_and_this_process_does_not(self):
+        import os
+        mine = os.sched_getaffinity(0)
+        compare.PINNED = max(mine)
+        try:
+            out, _ = compare.spawn([sys.executable, "-c", "import json, os; "
+                                    "print(json.dumps({'cpus': sorted(os.sched_getaffinity(0))}))"])
+        finally:
+            compare.PINNED = None
+        self.assertEqual(out["cpus"], [max(mine)])
+        self.assertEqual(os.sched_getaffinity(0), mine)
+
     def test_decimal_is_timed_only_in_an_exact_context(self):
         self.assertTrue(compare.decimal_is_exact())
         rounding = "import decimal\none = decimal.Decimal(1)\n"  # 28 digits
@@ -153,12 +165,17 @@ class LibraryTable(unittest.TestCase):
             {"op": "div", "a": 1000, "b": 500, "over_cap": [], "fastest_decimal": fast,
              "fastest": {"uhigh": 2.0, "gmp": 0.5, "gmp+text": 1.0, slow: 9.0, fast: 4.0},
              "spread": {"uhigh": 1.01, "gmp": 1.0, "gmp+text": 1.01, slow: 1.0, fast: 1.02}},
+            {"op": "mul", "a": 100, "b": 10, "over_cap": [slow, fast],
+             "fastest": {"uhigh": 3.0, "gmp": 1.5}, "spread": {"uhigh": 1.0, "gmp": 1.0}},
             {"op": "prime", "a": 127, "b": 0, "over_cap": ["int /a/python3 (3.11.7 GCC 12.2.0 2.5.1)"],
              "fastest": {"uhigh": 2.0, "gmp+text": 1.0}, "spread": {"uhigh": 1.5, "gmp+text": 1.2}}]}
         lines = library_series.report(result).splitlines()
         cells = [c.strip() for c in lines[2].split("|")][1:-1]
         self.assertEqual(cells, ["divmod", "1000 / 500", "2", "1.01", "4", "1.02", "0.5", "1",
                                  "0.50", "2.00"])
+        # A point where decimal was over the cap and GMP's text not run
+        # leaves those cells empty instead of failing the whole table.
+        self.assertEqual(lines[3], "| a * b | 100 x 10 | 3 | 1.00 | - | - | 1.5 | - | - | - |")
         # The showcase lists the fastest first, and a contender over the cap
         # says so.
         self.assertIn("| GMP (`mpz_ui_pow_ui`, then `mpz_get_str`) | 1.000 | 1.20 |", lines)
