@@ -122,6 +122,12 @@ def quietest_cpu(sample=0.5):
         return None
 
 
+def pinning(cpu):
+    """A preexec_fn for subprocess that puts the child on `cpu`; None when
+    cpu is None, leaving the child unpinned."""
+    return (lambda: os.sched_setaffinity(0, {cpu})) if cpu is not None else None
+
+
 def spawn(args, stdin_text=None):
     """Runs args in a fresh process, stdin_text on its standard input: (its
     standard output as JSON, its peak resident memory in KiB). The peak is
@@ -131,9 +137,8 @@ def spawn(args, stdin_text=None):
     maxrss from wait4 would not do: it keeps this Python's own figure across
     fork and exec. The process runs on the PINNED CPU; this one, and its
     watcher, stay free to run elsewhere."""
-    pin = (lambda: os.sched_setaffinity(0, {PINNED})) if PINNED is not None else None
     process = subprocess.Popen(args, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                               stderr=subprocess.DEVNULL, text=True, preexec_fn=pin)
+                               stderr=subprocess.DEVNULL, text=True, preexec_fn=pinning(PINNED))
     watched = [0]
 
     def watch():

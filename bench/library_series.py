@@ -12,9 +12,8 @@ usage: bench/library_series.py [--series mul,div,prime] [--sizes N,...]
 Every contender runs in a fresh process of its own, on the CPU that was
 idlest when the run began, and the contenders take turns size by size and
 round by round (the order reversed every other round), so a change in the
-machine's load reaches all of them alike. Each
-keeps the fastest of its rounds, and its spread (slowest / fastest) is
-recorded beside it. The Python peers run under every Python 3 build found
+machine's load reaches all of them alike. Each keeps the fastest of its
+rounds, and its spread (slowest / fastest) is recorded beside it. The Python peers run under every Python 3 build found
 (the python3 on PATH and Debian's /usr/bin/python3); the ratios use the
 fastest, which is named. A contender that passes the cap (seconds, default
 300) in a round is recorded as over it and not run again at that point.
@@ -124,7 +123,6 @@ def main():
     peers = [(f"{kind} {label}", (kind, path)) for kind in ("decimal", "int") for label, path in builds]
     # Every timed run on the CPU other work was leaving alone, as compare.py does.
     cpu = compare.quietest_cpu()
-    pin = (lambda: os.sched_setaffinity(0, {cpu})) if cpu is not None else None
 
     def measure(op, name, how, na, nb):
         """Seconds, or None when the contender does not run here, or 'over' past the cap."""
@@ -138,7 +136,7 @@ def main():
             command = [path, "-c", PY_LOOP, op, kind, str(na), str(nb), str(reps)]
         try:
             run = subprocess.run(command, capture_output=True, text=True, timeout=args.cap,
-                                 preexec_fn=pin)
+                                 preexec_fn=compare.pinning(cpu))
         except subprocess.TimeoutExpired:
             return "over"
         if run.returncode != 0:
@@ -259,13 +257,14 @@ def report(result):
              "gmp+text": "GMP (`mpz_ui_pow_ui`, then `mpz_get_str`)"}
     lines += ["", f"The showcase, 2^{showcase['a']} - 1 in full decimal:", "",
               "| contender | seconds | spread |", "| --- | --- | --- |"]
-    for name, t in sorted(showcase["fastest"].items(), key=lambda kv: kv[1]):
-        kind = "Python `decimal`, " if name.startswith("decimal") else "CPython `int`, "
-        shown = label.get(name) or kind + build_name(name)
-        lines.append(f"| {shown} | {t:.3f} | {showcase['spread'][name]:.2f} |")
-    for name in showcase["over_cap"]:
+    def shown(name):
         kind = "Python `decimal`, " if name.startswith("decimal") else "CPython `int` and `str()`, "
-        lines.append(f"| {kind}{build_name(name)} | over the cap | - |")
+        return label.get(name) or kind + build_name(name)
+
+    for name, t in sorted(showcase["fastest"].items(), key=lambda kv: kv[1]):
+        lines.append(f"| {shown(name)} | {t:.3f} | {showcase['spread'][name]:.2f} |")
+    for name in showcase["over_cap"]:
+        lines.append(f"| {shown(name)} | over the cap | - |")
     return "\n".join(lines)
 
 
