@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <istream>
 #include <new>
@@ -30,12 +31,24 @@ class dialogue {
   // written. Every read, good or bad, is followed by a line end.
   bool ask(const char* prompt, std::int32_t max, std::int32_t& answer);
 
-  // Runs body count times between two clock readings, with progress shown
-  // for what (at number); seconds elapsed.
-  template <class Body>
-  float timed(stage what, std::int32_t number, std::int32_t count, Body body);
+  // What a timed run measured: the seconds it reports, and the
+  // milliseconds it was stopped, which they leave out.
+  struct timing {
+    float seconds;
+    std::int32_t stopped_ms;
+  };
 
-  void report(const char* label, float seconds);
+  // Runs body count times between two clock readings, with progress shown
+  // for what (at number), answers_follow as progress_phase says.
+  template <class Body>
+  timing timed(stage what, std::int32_t number, std::int32_t count, bool answers_follow, Body body);
+
+  // The result's computation, untimed, with its progress shown.
+  template <class Body>
+  void untimed(stage what, std::int32_t number, std::int32_t count, bool answers_follow, Body body);
+
+  // The time report on out; on a terminal's err, a line on the time left out.
+  void report(const char* label, const timing& run);
 
   // True while out takes what is written to it. Its first failure gets one
   // line on err, with the system's reason when there is one, and false
@@ -109,10 +122,10 @@ bool dialogue::ask(const char* prompt, std::int32_t max, std::int32_t& answer) {
 // when the phase ends, by an exception too, before anything more is written.
 class shown_progress {
  public:
-  shown_progress(progress_display* display, stage what, std::int32_t number,
-                 std::int64_t repetitions, bool result, const progress_counters& counters)
+  shown_progress(progress_display* display, const progress_phase& phase,
+                 const progress_counters& counters)
       : display_(display) {
-    if (display_ != nullptr) display_->begin(what, number, repetitions, result, counters);
+    if (display_ != nullptr) display_->begin(phase, counters);
   }
   ~shown_progress() {
     if (display_ != nullptr) display_->end();
@@ -124,10 +137,18 @@ class shown_progress {
   progress_display* display_;
 };
 
+// The repetitions that a count gives: it is tested, then decreased, until
+// the tested value is 0, and wraps as a 32-bit count does, so -1 gives
+// 2^32 - 1 of them.
+std::int64_t repetitions(std::int32_t count) { return static_cast<std::uint32_t>(count); }
+
 template <class Body>
-float dialogue::timed(stage what, std::int32_t number, std::int32_t count, Body body) {
+dialogue::timing dialogue::timed(stage what, std::int32_t number, std::int32_t count,
+                                 bool answers_follow, Body body) {
   progress_counters counters;
-  const shown_progress shown(console_.progress, what, number, count, false, counters);
+  const shown_progress shown(console_.progress,
+                             {what, number, repetitions(count), false, answers_follow}, counters);
+  const std::int32_t stopped_before = clock_.stopped_ms();
   const std::int32_t start = clock_.now_ms();
   std::int64_t finished = 0;
   for (std::int32_t left = count; left != 0; --left) {
@@ -137,15 +158,32 @@ float dialogue::timed(stage what, std::int32_t number, std::int32_t count, Body 
     counters.repetitions_done.store(++finished, std::memory_order_relaxed);
   }
   const std::int32_t stop = clock_.now_ms();
+  const std::int32_t stopped_after = clock_.stopped_ms();
   // The counter wraps modulo 2^32, so the difference is taken modulo 2^32:
   // right across one wrap, for runs of up to 49.7 days. Rounded once to the
   // float that is shown.
   const std::uint32_t ms = static_cast<std::uint32_t>(stop) - static_cast<std::uint32_t>(start);
-  return static_cast<float>(static_cast<double>(ms) * 0.001);
+  const std::uint32_t stopped = static_cast<std::uint32_t>(stopped_after) - static_cast<std::uint32_t>(stopped_before);
+  return {static_cast<float>(static_cast<double>(ms) * 0.001), static_cast<std::int32_t>(stopped)};
 }
 
-void dialogue::report(const char* label, float seconds) {
-  out_ << label << seconds << " Sec\n" << std::endl;
+template <class Body>
+void dialogue::untimed(stage what, std::int32_t number, std::int32_t count, bool answers_follow,
+                       Body body) {
+  progress_counters counters;
+  const shown_progress shown(console_.progress,
+                             {what, number, repetitions(count), true, answers_follow}, counters);
+  body(counters.step);
+}
+
+void dialogue::report(const char* label, const timing& run) {
+  out_ << label << run.seconds << " Sec\n" << std::endl;
+  if (console_.tell_stops && run.stopped_ms > 0) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", run.stopped_ms * 0.001);
+    err_ << "uhigh-bench: the run was stopped for " << seconds
+         << " s; that time is left out of the figure above" << std::endl;
+  }
 }
 
 int dialogue::run() {
@@ -161,30 +199,28 @@ int dialogue::run() {
 
   if (!ask("What number would you like a factorial for? ", limits_.max_number, number)) return 1;
   if (!ask(count_prompt, limits_.max_count, count)) return 1;
-  report("Uhigh Elapsed: ", timed(stage::factorial, number, count,
-                                  [&](auto& steps) { stage_work::factorial_repetition(number, steps); }));
+  report("Uhigh Elapsed: ",
+         timed(stage::factorial, number, count, true,
+               [&](auto& steps) { stage_work::factorial_repetition(number, steps); }));
   if (!written()) return 1;
-  {
-    progress_counters counters;
-    const shown_progress shown(console_.progress, stage::factorial, number, 1, true, counters);
+  untimed(stage::factorial, number, count, true, [&](auto& steps) {
     // Assigned from a named value, so it is copied as the benchmark defines
     // it, not moved.
-    const uhigh computed = factorial(number, counters.step);
+    const uhigh computed = factorial(number, steps);
     factorial_result = computed;
-  }
+  });
   out_ << number << "! = " << factorial_result << std::endl << std::endl;
   if (!written()) return 1;
 
   if (!ask("\n\nTo what power would you like two raised? ", limits_.max_number, number)) return 1;
   if (!ask(count_prompt, limits_.max_count, count)) return 1;
-  report("Elapsed: ", timed(stage::power, number, count, [&](auto& steps) { stage_work::power_repetition(number, steps); }));
+  // No question follows: keys typed from here on are left to the terminal.
+  report("Elapsed: ", timed(stage::power, number, count, false,
+                            [&](auto& steps) { stage_work::power_repetition(number, steps); }));
   if (!written()) return 1;
   uhigh power_result(1);
-  {
-    progress_counters counters;
-    const shown_progress shown(console_.progress, stage::power, number, 1, true, counters);
-    stage_work::double_times(power_result, number, counters.step);
-  }
+  untimed(stage::power, number, count, false,
+          [&](auto& steps) { stage_work::double_times(power_result, number, steps); });
   out_ << "2^" << number << " = " << power_result << std::endl;
   return written() ? 0 : 1;
 }

@@ -29,6 +29,9 @@ struct console_hooks {
   // Called after each prompt is written, before its answer is read: on a
   // terminal, shows keys typed ahead during a run that will answer it.
   std::function<void()> before_read;
+  // Whether err is a terminal, where a line says how long a timed run was
+  // stopped (Ctrl-Z) and that its figure leaves that time out.
+  bool tell_stops = false;
 };
 
 // Runs the whole dialogue on in/out, timing with clock. Returns 0 when the

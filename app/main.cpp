@@ -15,6 +15,7 @@ int main() {
   // Progress goes to standard error only when that is a terminal.
   const std::unique_ptr<progress_display> progress = terminal_progress(2, 0);
   console.progress = progress.get();
+  console.tell_stops = progress != nullptr;
 #if !defined(_WIN32)
   if (progress != nullptr && terminal_input::is_terminal(0)) {
     // Both on a terminal: the keys typed during a run are read by the

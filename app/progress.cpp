@@ -154,15 +154,14 @@ class terminal final : public progress_display {
 
   ~terminal() override { end(); }
 
-  void begin(stage what, std::int32_t operand, std::int64_t repetitions, bool result,
-             const progress_counters& counters) override {
+  void begin(const progress_phase& phase, const progress_counters& counters) override {
     end();
     stopping_ = false;
-    take_keys_raw();
+    reading_ = phase.answers_follow;
+    take_keys(reading_);
     try {
       if (fail_threads.load()) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-      drawer_ = std::thread(
-          [=, this, &counters] { draw(what, operand, repetitions, result, counters); });
+      drawer_ = std::thread([=, this, &counters] { draw(phase, counters); });
     } catch (const std::system_error&) {
       // No thread, no line: the run goes on as it would without a
       // terminal, and the keys stay with the terminal.
@@ -192,15 +191,20 @@ class terminal final : public progress_display {
   char eof_key() const override { return eof_key_; }
 
  private:
-  // Standard input in non-canonical mode without echo, for the phase: a key
-  // typed now is read by the drawing thread and shown on the line, where
-  // the terminal's own echo would be erased by the next draw.
-  void take_keys_raw() {
+  // For the phase: standard input without echo, and (read = true) in
+  // non-canonical mode, so that a key typed now is read by the drawing
+  // thread and shown on the line, where the terminal's own echo would be
+  // erased by the next draw. Unread (read = false), keys wait in the
+  // terminal's own line editing for the next reader; toggling the modes
+  // with TCSANOW discards nothing.
+  void take_keys(bool read) {
     if (input_fd_ < 0 || tcgetattr(input_fd_, &saved_modes) != 0) return;
     raw_modes = saved_modes;
-    raw_modes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-    raw_modes.c_cc[VMIN] = 0;  // a read returns at once, with what there is
-    raw_modes.c_cc[VTIME] = 0;
+    raw_modes.c_lflag &= ~static_cast<tcflag_t>(read ? ICANON | ECHO : ECHO);
+    if (read) {
+      raw_modes.c_cc[VMIN] = 0;  // a read returns at once, with what there is
+      raw_modes.c_cc[VTIME] = 0;
+    }
     keys_fd.store(input_fd_, std::memory_order_release);
     if (tcsetattr(input_fd_, TCSANOW, &raw_modes) != 0) keys_fd.store(-1);
   }
@@ -214,7 +218,7 @@ class terminal final : public progress_display {
   // came. The erase and kill keys edit what is held, as the terminal's
   // line editing would have.
   bool read_keys() {
-    if (keys_fd.load() < 0) return false;
+    if (!reading_ || keys_fd.load() < 0) return false;
     char chunk[256];
     bool any = false;
     for (;;) {
@@ -252,14 +256,17 @@ class terminal final : public progress_display {
     return !wake_.wait_for(lock, period, [this] { return stopping_; });
   }
 
-  void draw(stage what, std::int32_t operand, std::int64_t repetitions, bool result,
-            const progress_counters& counters) {
+  void draw(const progress_phase& phase, const progress_counters& counters) {
     const auto start = clock_type::now();
-    const cost_model model(what, operand);  // O(1) in n
-    const std::string name =
-        what == stage::factorial ? std::to_string(operand) + "!" : "2^" + std::to_string(operand);
-    const auto reps = static_cast<double>(repetitions);
-    // (seconds, computations done) of the draws of the last few seconds.
+    const cost_model model(phase.what, phase.operand);  // O(1) in n
+    const std::string name = phase.what == stage::factorial ? std::to_string(phase.operand) + "!"
+                                                            : "2^" + std::to_string(phase.operand);
+    // The stage's computations, the result's included; all cost the same.
+    const auto total = static_cast<double>(phase.timed) + 1;
+    const double before = phase.result ? static_cast<double>(phase.timed) : 0;  // done already
+    const double in_phase = phase.result ? 1 : static_cast<double>(phase.timed);
+    // (seconds, computations done in this phase) of the draws of the last
+    // few seconds.
     std::deque<std::pair<double, double>> recent;
     double shown_left = -1, shown_at = 0;
     std::int64_t finished_then = 0;
@@ -280,18 +287,17 @@ class terminal final : public progress_display {
       const double now = std::chrono::duration<double>(clock_type::now() - start).count();
       const std::int64_t finished = counters.repetitions_done.load(std::memory_order_relaxed);
       const double share = model.share(counters.step.load(std::memory_order_relaxed));
-      // Computations done, the current one counted by its share; all of
-      // them cost the same.
-      const double done = std::min(reps, static_cast<double>(finished) + share);
+      // Computations done in this phase, the current one counted by its share.
+      const double done = std::min(in_phase, static_cast<double>(finished) + share);
       recent.emplace_back(now, done);
       while (recent.size() > 2 && now - recent.front().first > window)
         recent.pop_front();
       // The time left at the pace of the last few seconds, or of the whole
-      // run until it has lasted that long: the model leaves out the
+      // phase until it has lasted that long: the model leaves out the
       // caches, whose misses make a long run's late steps slower still.
       const auto [then, done_then] = now > window ? recent.front() : std::pair{0.0, 0.0};
       const double pace = (done - done_then) / (now - then);
-      const double estimate = pace > 0 ? (reps - done) / pace : -1;
+      const double estimate = pace > 0 ? (total - before - done) / pace : -1;
       // What is shown only falls, as time passes, unless a repetition just
       // ended and proved slower than the estimate made during it.
       const double counted_down = shown_left - (now - shown_at);
@@ -302,18 +308,22 @@ class terminal final : public progress_display {
       }
       shown_at = now;
       finished_then = finished;
-      show(line(name, repetitions, result, finished, done / reps, shown_left, typed_now()));
+      show(line(name, phase, finished, (before + done) / total, shown_left, typed_now()));
     }
     erase();
   }
 
-  static std::string line(const std::string& name, std::int64_t repetitions, bool result,
+  // "20000!  2/3 then untimed result  45%  4 s left  avx512", or during the
+  // result's computation "20000!  untimed result  90%  under 1 s left  avx512".
+  static std::string line(const std::string& name, const progress_phase& phase,
                           std::int64_t finished, double whole_share, double seconds_left,
                           const std::string& typed) {
     std::string text = name + "  ";
-    text += result ? std::string("result")
-                   : std::to_string(std::min(finished + 1, repetitions)) + "/" +
-                         std::to_string(repetitions);
+    if (!phase.result) {
+      text += std::to_string(std::min(finished + 1, phase.timed)) + "/" +
+              std::to_string(phase.timed) + " then ";
+    }
+    text += "untimed result";
     text += "  " + std::to_string(static_cast<int>(whole_share * 100)) + "%";
     if (seconds_left >= 0) text += "  " + duration_text(seconds_left) + " left";
     if (!typed.empty()) text += "  typed: " + visible(typed);
@@ -348,6 +358,7 @@ class terminal final : public progress_display {
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stopping_ = false;
+  bool reading_ = false;  // whether this phase reads the keys (set before its thread starts)
   std::string typed_;  // keys read during phases, not yet taken
 };
 

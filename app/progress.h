@@ -11,6 +11,17 @@
 
 #include "app/cost_model.h"
 
+// One phase of a stage as the line shows it. A stage times `timed`
+// computations, then computes the printed result once more, untimed; the
+// time left covers both, for the user waits for both.
+struct progress_phase {
+  stage what;
+  std::int32_t operand;  // n for n!, p for 2^p
+  std::int64_t timed;    // the stage's timed repetitions, 0 or more
+  bool result;           // this is the result's computation, after the timed ones
+  bool answers_follow;   // a question is still to come, which keys typed now answer
+};
+
 // What a computation publishes as it goes, with relaxed stores: the steps
 // done in the current computation, and the computations finished.
 struct progress_counters {
@@ -22,11 +33,9 @@ class progress_display {
  public:
   virtual ~progress_display() = default;
 
-  // A phase begins: `repetitions` computations of `what` at `operand`, the
-  // timed ones, or (result = true) the one whose result is printed. The
-  // display reads counters until end().
-  virtual void begin(stage what, std::int32_t operand, std::int64_t repetitions, bool result,
-                     const progress_counters& counters) = 0;
+  // A phase begins: the timed computations of a stage, or its result's.
+  // The display reads counters until end().
+  virtual void begin(const progress_phase& phase, const progress_counters& counters) = 0;
 
   // The phase is over: whatever was shown is erased before this returns.
   virtual void end() = 0;
@@ -41,16 +50,21 @@ class progress_display {
 // null when fd is not a terminal (or TERM is "dumb", which has no erase).
 // Nothing shows for a phase that ends within about half a second; then the
 // line is redrawn in place about four times a second, cut to one less than
-// the terminal's width (read at every draw), with the repetition counter,
-// the whole run's share done, the time left for the whole run and the
-// kernel form that runs, the cursor left at the row's start. Drawing and
+// the terminal's width (read at every draw), with the repetition counter
+// (and which part is untimed), the stage's share done, the time left for
+// the stage, its printed result included, and the kernel form that runs,
+// the cursor left at the row's start. Drawing and
 // erasing clear from there to the end of the screen, so a line that a
 // narrowed window wrapped goes too.
 //
-// With input_fd a terminal as well, each phase takes the keys typed during
-// it (non-canonical, no echo; the signal keys keep their meaning), shows
-// them at the end of the line and hands them over through take_typed();
-// its modes are restored when the phase ends, and by every signal below.
+// With input_fd a terminal as well, each phase that a question follows
+// takes the keys typed during it (non-canonical, no echo; the signal keys
+// keep their meaning), shows them at the end of the line and hands them
+// over through take_typed(). A phase that no question follows reads
+// nothing: it only turns the echo off, so that keys typed then stay with
+// the terminal, line editing included, for whatever reads it next (the
+// shell). Either way the modes are restored when the phase ends, and by
+// every signal below.
 //
 // While one exists: SIGINT, SIGQUIT, SIGTERM and SIGHUP erase a line that
 // is showing, restore the terminal and then take their default action, so

@@ -2,6 +2,7 @@
 // when its thread cannot start, and terminal input handed on in order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <sstream>
@@ -93,7 +94,7 @@ TEST(Progress, ARunGoesOnWithoutALineWhenItsThreadCannotStart) {
   ASSERT_NE(display, nullptr);
   fail_progress_threads_for_testing(true);
   progress_counters counters;
-  EXPECT_NO_THROW(display->begin(stage::factorial, 100, 1, false, counters));
+  EXPECT_NO_THROW(display->begin({stage::factorial, 100, 1, false, true}, counters));
   std::this_thread::sleep_for(std::chrono::milliseconds(700));  // a line would show by now
   display->end();
   EXPECT_EQ(terminal.received(), "");
@@ -107,6 +108,35 @@ TEST(Progress, ARunGoesOnWithoutALineWhenItsThreadCannotStart) {
   fail_progress_threads_for_testing(false);
   EXPECT_NE(out.str().find("5! = 120"), std::string::npos);
   EXPECT_NE(out.str().find("2^3 = 8"), std::string::npos);
+}
+
+// A clock whose stops are scripted: the power stage's timed run spans a
+// 15 s stop that wrapped the 32-bit count.
+class stopping_clock final : public millisecond_clock {
+ public:
+  std::int32_t now_ms() override { return 0; }
+  std::int32_t stopped_ms() override {
+    static const std::int32_t script[] = {7, 7, 2147483000, -2147468944};
+    return script[std::min<std::size_t>(next_++, 3)];
+  }
+
+ private:
+  std::size_t next_ = 0;
+};
+
+TEST(Console, ATimedRunThatWasStoppedSaysSoOnlyOnATerminal) {
+  for (const bool terminal : {false, true}) {
+    std::istringstream in("5 1 3 1\n");
+    std::ostringstream out, err;
+    stopping_clock clock;
+    console_hooks console;
+    console.tell_stops = terminal;
+    EXPECT_EQ(run_program(in, out, err, clock, console), 0);
+    EXPECT_NE(out.str().find("Elapsed: 0 Sec\n\n2^3 = 8"), std::string::npos) << out.str();
+    EXPECT_EQ(err.str(), terminal ? "uhigh-bench: the run was stopped for 15.4 s; that time is "
+                                    "left out of the figure above\n"
+                                  : "");
+  }
 }
 
 TEST(TerminalInput, HeldKeysComeAfterWhatWasReadAndEchoOnlyWhenTheyAnswer) {
