@@ -25,17 +25,18 @@
 // operation (length bookkeeping, the loop tests' compares of one digit). A
 // stage at 1.0 x its floor would be as fast as moving its data.
 //
-// Usage: floor STAGE SIZE REPS   (STAGE: factorial or power)
-// Prints one JSON object: the floor's time (the fastest of REPS replays,
-// each one repetition of the stage), the work count (digits through the
-// dominant kernel: mul_digit for n!, add for 2^p) and the trace's length.
-// The stage itself is timed by stage_times, on the untraced class.
+// Usage: floor factorial/floor/N power/floor/P ... [Google Benchmark flags]
+// (named_benchmarks.h). One iteration is one replay, one repetition of the
+// stage; the counters give the work (digits through the dominant kernel:
+// mul_digit for n!, add for 2^p) and the trace's length. The stage itself
+// is timed by contenders, on the untraced class.
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,8 @@
 #include "bignum/kernels/table.h"
 #include "bignum/storage.h"
 #include "bignum/uhigh.h"
-#include "stage_work.h"
+#include "app/stage_work.h"
+#include "named_benchmarks.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -232,30 +234,39 @@ void replay(const std::vector<step>& steps, std::vector<digit*>& arrays, touch_f
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: floor factorial|power SIZE REPS\n");
-    return 2;
-  }
-  use_benchmark_heap_policy();
-  const bool factorial_stage = std::string(argv[1]) == "factorial";
-  const int size = std::atoi(argv[2]);
-  const int reps = std::atoi(argv[3]);
-
+// Records one repetition of the stage through the traced class and the
+// recording form.
+recorder record(bool factorial_stage, std::int32_t size) {
   recorder trace;
   trace.counting_multiply = factorial_stage;
   rec = &trace;
   real = &uhigh_kernels::active();
   uhigh_detail::storage::watcher = &trace;
   uhigh_kernels::install(recording);
-  bench::run_stage(factorial_stage, size);
+  if (factorial_stage) {
+    stage_work::factorial_repetition(size);
+  } else {
+    stage_work::power_repetition(size);
+  }
   uhigh_kernels::install(*real);
   uhigh_detail::storage::watcher = nullptr;
+  rec = nullptr;
+  return trace;
+}
 
-  std::vector<digit*> arrays(trace.steps.size());
-  const touch_fn touch = widest_touch();
-  const double floor = bench::fastest(reps, [&] { replay(trace.steps, arrays, touch); });
-  std::printf(
-      "{\"stage\": \"%s\", \"size\": %d, \"floor\": %.6f, \"work\": %llu, \"steps\": %zu}\n",
-      argv[1], size, floor, static_cast<unsigned long long>(trace.work), trace.steps.size());
+int main(int argc, char** argv) {
+  use_benchmark_heap_policy();
+  return bench::run_named(argc, argv, [](const std::string& name, const std::string& who, long size) -> bench::body {
+    if (who != "floor" || (name != "factorial" && name != "power")) return nullptr;
+    // Recorded once, outside the timing, however often the body is called.
+    const auto trace = std::make_shared<recorder>(record(name == "factorial", static_cast<std::int32_t>(size)));
+    return [trace](benchmark::State& state) {
+      std::vector<digit*> arrays(trace->steps.size());
+      const touch_fn touch = widest_touch();
+      for (auto _ : state)
+        replay(trace->steps, arrays, touch);
+      state.counters["work"] = static_cast<double>(trace->work);
+      state.counters["steps"] = static_cast<double>(trace->steps.size());
+    };
+  });
 }

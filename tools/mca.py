@@ -15,7 +15,7 @@ core. llvm-mca models issue, ports and latencies of one core from LLVM's
 scheduling tables; it does not model caches, branch mispredictions or the
 front end. Its numbers are estimates, and for a machine that is not here
 they stay estimates: the x86 rows can be held against this machine's own
-timings (bench/stages_bench) to see how far to trust them.
+timings (bench/contenders) to see how far to trust them.
 """
 import os
 import re
