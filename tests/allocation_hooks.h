@@ -18,4 +18,15 @@ class failing_allocation {
   failing_allocation& operator=(const failing_allocation&) = delete;
 };
 
+// The same for allocations of any kind, single objects included (the
+// vectors and strings an operation makes for its own work): while one
+// lives, the calling thread's allocation numbered `after` throws.
+class failing_any_allocation {
+ public:
+  explicit failing_any_allocation(long after);
+  ~failing_any_allocation();
+  failing_any_allocation(const failing_any_allocation&) = delete;
+  failing_any_allocation& operator=(const failing_any_allocation&) = delete;
+};
+
 }  // namespace test

@@ -5,7 +5,9 @@ import os
 import re
 import signal
 import subprocess
+import termios
 import threading
+import time
 
 # The program, after its emulator if any; end_to_end.py fills it in.
 COMMAND = []
@@ -54,6 +56,7 @@ class Terminal:
             stdout=slave if all_on_terminal else subprocess.PIPE)
         os.close(slave)
         self.out, self.seen, self.lock = [], "", threading.Lock()
+        self.arrivals = []  # (time.monotonic(), len(seen)) after each chunk
         self.threads = [threading.Thread(target=self._read_terminal)]
         if not all_on_terminal:
             self.threads.append(threading.Thread(
@@ -71,14 +74,23 @@ class Terminal:
                 return
             with self.lock:
                 self.seen += chunk.decode(errors="replace")
+                self.arrivals.append((time.monotonic(), len(self.seen)))
 
     def type(self, text):
         os.write(self.master, text.encode())
 
+    def arrived(self, offset):
+        """When the terminal received the text at that offset."""
+        with self.lock:
+            return next(t for t, end in self.arrivals if end > offset)
+
+    def modes(self):
+        with open(self.tty_name) as tty:
+            return termios.tcgetattr(tty)
+
     def wait_for(self, text, after=0, timeout=120):
         """Waits until the terminal has received text past offset after;
         returns where it ends. Fails the test when the program ends first."""
-        import time
         end = time.monotonic() + timeout
         while True:
             with self.lock:
@@ -92,7 +104,6 @@ class Terminal:
     def wait_for_either(self, first, second, after=0, timeout=120):
         """True once the terminal has received first past offset after,
         False once second came there without it."""
-        import time
         end = time.monotonic() + timeout
         while time.monotonic() < end:
             with self.lock:

@@ -19,7 +19,9 @@ e2e_harness.COMMAND[:] = sys.argv[2:] + [sys.argv[1]]
 COMMAND = e2e_harness.COMMAND
 del sys.argv[1:]
 
-from e2e_job_control import *  # noqa: E402,F401,F403 (its test cases run here too)
+# Their test cases run here too.
+from e2e_job_control import *  # noqa: E402,F401,F403
+from e2e_terminal import *  # noqa: E402,F401,F403
 
 
 class EndToEnd(unittest.TestCase):

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <unordered_set>
+#include <utility>
 
 #include "test_support.h"
 
@@ -94,6 +95,21 @@ TEST(Hashing, EqualValuesHashEqualAndSmallOnesAsTheirNumber) {
   EXPECT_EQ(keys.size(), 2u);
 }
 
+TEST(Hashing, ValuesThatDifferInOneWordOnlyDoNotCollide) {
+  // A hash that skipped the top partial word, or the bottom one, would give
+  // each pair one value. The lengths put the top word at 1, 2, 18 and 19
+  // digits (21, 40, 56 and 57 digits).
+  const std::hash<uhigh> h;
+  for (const std::size_t n : {21u, 40u, 56u, 57u, 61u}) {
+    const std::string middle(n - 2, '4');
+    for (const auto& [a, b] : {std::pair{"1" + middle + "0", "2" + middle + "0"},
+                               std::pair{"9" + middle + "1", "9" + middle + "2"}}) {
+      EXPECT_NE(h(uhigh(std::string_view(a))), h(uhigh(std::string_view(b)))) << a << " " << b;
+    }
+  }
+  EXPECT_NE(h(pow(uhigh(10), 60)), h(uhigh(2) * pow(uhigh(10), 60)));
+}
+
 TEST(StreamInput, ReadsAsUnsignedExtractionDoes) {
   const auto read = [](const std::string& text, uhigh& into, std::string& rest) {
     std::istringstream in(text);
@@ -110,7 +126,8 @@ TEST(StreamInput, ReadsAsUnsignedExtractionDoes) {
   EXPECT_EQ(rest, "abc");  // the first non-digit stays
   EXPECT_EQ(read("42", v, rest), std::ios_base::eofbit);  // as for int
   EXPECT_EQ(text_of(v), "42");
-  for (const std::string bad : {"", "   ", "-5", "+", "x1", "+-1"}) {
+  // Every malformed start that unsigned extraction refuses: one sign at most.
+  for (const std::string bad : {"", "   ", "-5", "+", "x1", "+-1", "++5", "-+5", "--5", "+ 5", "+x"}) {
     uhigh w(99);
     EXPECT_TRUE(read(bad, w, rest) & std::ios_base::failbit) << bad;
     EXPECT_EQ(text_of(w), "99") << bad;  // unchanged
@@ -140,4 +157,33 @@ TEST(Power, RepeatedSquaringAndItsEdges) {
   uhigh x(3);
   x = pow(x, 40);  // base and result one object
   EXPECT_EQ(text_of(x), "12157665459056928801");
+}
+
+TEST(Power, BasesEndingInZeroOrOneAndExponentsPastSixtyFourBits) {
+  // Units digit 0 or 1 is not a base of 0 or 1: no shortcut may take them.
+  EXPECT_EQ(text_of(pow(uhigh(11), 2)), "121");
+  EXPECT_EQ(text_of(pow(uhigh(21), 3)), "9261");
+  EXPECT_EQ(text_of(pow(uhigh(101), 2)), "10201");
+  EXPECT_EQ(text_of(pow(uhigh(10), 3)), "1000");
+  EXPECT_EQ(text_of(pow(uhigh(20), 2)), "400");
+  EXPECT_EQ(text_of(pow(uhigh(0), ~0ull)), "0");
+  EXPECT_THROW(pow(uhigh(10), ~0ull), std::length_error);
+#if defined(__SIZEOF_INT128__)
+  // At and past 2^64 an exponent is clamped, never cut to its low bits:
+  // 2^64 masked to 64 bits would be 0, and x^0 is 1.
+  __extension__ typedef unsigned __int128 u128;
+  __extension__ typedef __int128 i128;
+  const u128 two_64 = u128{1} << 64;
+  for (const u128 e : {two_64, two_64 + 1, ~u128{0}}) {
+    EXPECT_EQ(text_of(pow(uhigh(0), e)), "0");
+    EXPECT_EQ(text_of(pow(uhigh(1), e)), "1");
+    EXPECT_THROW(pow(uhigh(2), e), std::length_error);
+    EXPECT_THROW(pow(uhigh(11), e), std::length_error);
+    EXPECT_EQ(text_of(pow(uhigh(0), static_cast<i128>(e >> 1))), "0");
+    EXPECT_THROW(pow(uhigh(2), static_cast<i128>(e >> 1)), std::length_error);
+  }
+  EXPECT_EQ(text_of(pow(uhigh(1), static_cast<i128>(two_64))), "1");
+  EXPECT_EQ(text_of(pow(uhigh(3), u128{5})), "243");
+  EXPECT_THROW(pow(uhigh(2), i128{-1}), std::invalid_argument);
+#endif
 }

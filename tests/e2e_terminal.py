@@ -1,0 +1,157 @@
+"""The progress line's terminal under what a user does to it during a run:
+each signal, stop and continue, a resize, the line-editing keys, UTF-8
+text, a window with no size, and the time left against the real wait.
+Every test names the fault it catches. Run by end_to_end.py."""
+import os
+import re
+import signal
+import termios
+import time
+import unittest
+
+from e2e_harness import COMMAND, Terminal
+
+
+def during_a_run(act, n=20000, limit=640000):
+    """Runs n! once on a terminal and calls act(terminal, n) once the line
+    is drawn; act returns False when the run ended before it was done,
+    which proves nothing: then n doubles (how long a run lasts depends on
+    the machine, which no test can know). Returns (terminal, n)."""
+    while True:
+        terminal = Terminal(all_on_terminal=True)
+        terminal.wait_for("factorial for? ")
+        terminal.initial_modes = terminal.modes()  # before any run takes the keys
+        terminal.type(f"{n}\n1\n")
+        if terminal.wait_for_either(f"\r\x1b[J{n}!  ", "raised? ") and act(terminal, n) is not False:
+            return terminal, n
+        terminal.process.kill()
+        terminal.finish()
+        assert n < limit, f"every run up to {n}! ended too soon"
+        n *= 2
+
+
+def left_seconds(text):
+    """The seconds a line's time left says."""
+    if text == "under 1 s":
+        return 0.5
+    m = re.fullmatch(r"(?:(\d+) h )?(?:(\d+) min )?(\d+) (?:s|min)", text)
+    h, mins, last = (int(g) if g else 0 for g in m.groups())
+    return h * 3600 + mins * 60 + last if text.endswith(" s") else h * 3600 + last * 60
+
+
+@unittest.skipIf(len(COMMAND) > 1 or os.name != "posix", "native POSIX runs only")
+class TerminalUnderUse(unittest.TestCase):
+    def test_each_signal_erases_the_line_and_gives_the_modes_back(self):
+        # Catches: a signal without a handler (SIGTERM, SIGHUP) leaving the
+        # line and raw modes behind, and a handler that forgets the modes.
+        for number in (signal.SIGINT, signal.SIGQUIT, signal.SIGTERM, signal.SIGHUP):
+            terminal, n = during_a_run(lambda terminal, n: terminal.process.send_signal(number))
+            terminal.process.wait(timeout=60)
+            after = terminal.modes()
+            seen, _, status = terminal.finish()
+            self.assertEqual(status, -number, seen[-200:])
+            self.assertEqual(after, terminal.initial_modes, f"signal {number} left the modes changed")
+            self.assertTrue(seen.endswith("\r\x1b[J"), f"signal {number}: {seen[-80:]!r}")
+
+    def test_keys_are_read_again_after_a_stop_and_a_resize(self):
+        # Catches: raw mode not taken again after fg (typed keys then echo
+        # and wait for a whole line), and a stop that leaves it raw.
+        def stop_then_type(terminal, n):
+            with terminal.lock:
+                since = len(terminal.seen)
+            terminal.process.send_signal(signal.SIGTSTP)
+            while not terminal.stopped():
+                time.sleep(0.01)
+            stopped_modes = terminal.modes()
+            terminal.process.send_signal(signal.SIGCONT)
+            time.sleep(0.3)
+            running_modes = terminal.modes()
+            with terminal.lock:
+                if "Elapsed" in terminal.seen[since:]:
+                    return False  # the phase ended: the next one takes the keys afresh
+            self.assertTrue(stopped_modes[3] & termios.ECHO, "stopped with the echo off")
+            self.assertFalse(running_modes[3] & termios.ICANON, "not raw again after the stop")
+            terminal.resize(50)
+            terminal.process.send_signal(signal.SIGWINCH)
+            terminal.type("7")
+            return terminal.wait_for_either("typed: 7", "raised? ")
+        terminal, _ = during_a_run(stop_then_type, limit=160000)
+        terminal.wait_for("raised? ")
+        terminal.type("2\n1\n")
+        terminal.process.wait(timeout=300)
+        self.assertEqual(terminal.modes(), terminal.initial_modes)
+        seen, _, status = terminal.finish()
+        self.assertEqual(status, 0)
+        self.assertIn("2^72 = 4722366482869645213696", seen)
+
+    def test_the_kill_key_erases_only_the_line_being_typed(self):
+        # Catches: Ctrl-U erasing lines already ended, which changes an
+        # answer typed ahead: "5 Enter 9 Ctrl-U" must keep the 5.
+        def type_ahead(terminal, n):
+            terminal.type("5\n9\x15")
+            return terminal.wait_for_either("typed: 5^J", "raised? ")
+        terminal, _ = during_a_run(type_ahead, limit=160000)
+        terminal.wait_for("raised? ")
+        terminal.type("3\n1\n")
+        seen, _, status = terminal.finish()
+        self.assertEqual(status, 0)
+        self.assertIn("2^5 = 32", seen)
+
+    def test_utf8_text_shows_as_typed(self):
+        # Catches: a byte of 128 or more taken for a control key (é shown
+        # as two ^ escapes).
+        def type_text(terminal, n):
+            terminal.type("é")
+            return terminal.wait_for_either("typed: é", "raised? ")
+        terminal, _ = during_a_run(type_text, limit=160000)
+        terminal.wait_for("raised? ")
+        terminal.type("\n0\n0\n")  # é is no number: refused, then asked again
+        seen, _, status = terminal.finish()
+        self.assertEqual(status, 0)
+        self.assertNotIn("typed: ^", seen)
+
+    def test_a_window_with_no_size_is_taken_as_80_columns(self):
+        # Catches: a width of 0 taken as it is, which cuts the line to one
+        # character.
+        def narrow(terminal, n):
+            terminal.resize(0)
+            terminal.process.send_signal(signal.SIGWINCH)
+            with terminal.lock:
+                since = len(terminal.seen)
+            if not terminal.wait_for_either(f"\r\x1b[J{n}!  ", "raised? ", after=since):
+                return False
+            end = terminal.wait_for("\r", after=terminal.wait_for(f"\r\x1b[J{n}!", after=since))
+            line = terminal.seen[since:end].rsplit("\x1b[J", 1)[1].rstrip("\r")
+            self.assertTrue(30 < len(line) < 80, line)
+            return True
+        terminal, _ = during_a_run(narrow)
+        terminal.wait_for("raised? ")
+        terminal.type("0\n0\n")
+        self.assertEqual(terminal.finish()[2], 0)
+
+    def test_the_time_left_tracks_the_real_wait(self):
+        # Catches: a pace read from the wrong end of its window, or a time
+        # left that leaves out part of the wait (the untimed result: half of
+        # it with a count of 1). The margin: every draw after the first 3 s
+        # (the pace's window) says at least 0.6 times the real wait less
+        # 1 s, and at most twice it plus 2 s, whatever the machine's speed.
+        def long_enough(terminal, n):
+            start = time.monotonic()
+            terminal.wait_for("raised? ", timeout=600)
+            return time.monotonic() - start > 8 or False
+        terminal, n = during_a_run(long_enough, n=40000, limit=1280000)
+        with terminal.lock:
+            seen = terminal.seen
+        done = terminal.arrived(seen.index("raised? "))
+        first = terminal.arrived(seen.index(f"\r\x1b[J{n}!  "))
+        checked = 0
+        for m in re.finditer(rf"\r\x1b\[J{n}!  [^\r]*?  (under 1 s|[\d hmins]+?) left", seen):
+            at = terminal.arrived(m.start())
+            real, shown = done - at, left_seconds(m.group(1))
+            if at - first > 3 and real > 1:
+                checked += 1
+                self.assertTrue(0.6 * real - 1 <= shown <= 2 * real + 2, f"{m.group(0)!r}: {real:.1f} s real")
+        self.assertGreater(checked, 3)
+        terminal.type("0\n0\n")
+        self.assertEqual(terminal.finish()[2], 0)
+
