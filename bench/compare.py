@@ -90,6 +90,7 @@ def measure(args):
     started = time.monotonic()
     for stage, size, who in plan:
         who = [w for w in who if (stage, w) not in too_slow]
+        fastest = {}
         for r in range(args.rounds):
             for w in (who if r % 2 == 0 else who[::-1]):
                 if "@" in w:
@@ -113,8 +114,10 @@ def measure(args):
                                                           "peak_kib", "work") if k in result}})
                 print(f"[{done}/{turns}, {time.monotonic() - started:.0f} s] round {r + 1} "
                       f"{stage}/{w}/{size}: {result['real_time']:.4g} s", file=sys.stderr)
-                if result["real_time"] > args.limit:
-                    too_slow.add((stage, w))  # its next size would take several times as long
+                fastest[w] = min(fastest.get(w, result["real_time"]), result["real_time"])
+        # A contender whose fastest round passed the limit runs no larger
+        # size: the next would take several times as long.
+        too_slow |= {(stage, w) for w, t in fastest.items() if t > args.limit}
     context.pop("executable", None)
     context["load_avg_end"] = list(os.getloadavg())
     context["seconds_to_measure"] = round(time.monotonic() - started)

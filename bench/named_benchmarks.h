@@ -14,13 +14,29 @@
 
 namespace bench {
 
+// This process's peak resident memory so far, in KiB (VmHWM, which belongs
+// to the process's own address space; getrusage's maxrss keeps the parent's
+// figure across fork and exec). -1 where there is no /proc.
+inline double peak_kib() {
+  std::FILE* status = std::fopen("/proc/self/status", "r");
+  if (status == nullptr) return -1;
+  char line[256];
+  long kib = -1;
+  while (std::fgets(line, sizeof line, status) != nullptr) {
+    if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+  }
+  std::fclose(status);
+  return static_cast<double>(kib);
+}
+
 // The body of one named benchmark: one iteration is one repetition of the
 // work. Null when the binary has no such contender or stage.
 using body = std::function<void(benchmark::State&)>;
 using maker = std::function<body(const std::string& stage, const std::string& contender, long size)>;
 
 // Registers each name on the command line with make's body, in seconds of
-// wall time per iteration, then runs them with Google Benchmark's flags
+// wall time per iteration, with the process's peak memory as the counter
+// peak_kib, then runs them with Google Benchmark's flags
 // (those that start with --). Exit status 2 for a name the binary lacks.
 inline int run_named(int argc, char** argv, const maker& make) {
   std::vector<char*> flags{argv[0]};
@@ -42,7 +58,11 @@ inline int run_named(int argc, char** argv, const maker& make) {
       std::fprintf(stderr, "%s: no benchmark %s (STAGE/CONTENDER/SIZE)\n", argv[0], arg.c_str());
       return 2;
     }
-    benchmark::RegisterBenchmark(arg.c_str(), [run](benchmark::State& state) { run(state); })
+    benchmark::RegisterBenchmark(arg.c_str(),
+                                 [run](benchmark::State& state) {
+                                   run(state);
+                                   state.counters["peak_kib"] = peak_kib();
+                                 })
         ->Unit(benchmark::kSecond)
         ->UseRealTime();
   }

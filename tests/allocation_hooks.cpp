@@ -43,8 +43,8 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace test {
 long array_allocations() { return allocations; }
-failing_allocation::failing_allocation(long after) { countdown = after; }
-failing_allocation::~failing_allocation() { countdown = -1; }
-failing_any_allocation::failing_any_allocation(long after) { any_countdown = after; }
-failing_any_allocation::~failing_any_allocation() { any_countdown = -1; }
+failing_allocation::failing_allocation(long after, kind counted) {
+  (counted == arrays ? countdown : any_countdown) = after;
+}
+failing_allocation::~failing_allocation() { countdown = any_countdown = -1; }
 }  // namespace test

@@ -84,31 +84,29 @@ class TerminalUnderUse(unittest.TestCase):
         self.assertEqual(status, 0)
         self.assertIn("2^72 = 4722366482869645213696", seen)
 
+    def typed_during_a_run(self, keys, shown, answers):
+        """Types keys during a run until the line shows `shown` (a longer
+        run when it ended first), then the answers after the power prompt;
+        returns what the terminal received, once the program ended well."""
+        def type_keys(terminal, n):
+            terminal.type(keys)
+            return terminal.wait_for_either(shown, "raised? ")
+        terminal, _ = during_a_run(type_keys, limit=160000)
+        terminal.wait_for("raised? ")
+        terminal.type(answers)
+        seen, _, status = terminal.finish()
+        self.assertEqual(status, 0)
+        return seen
+
     def test_the_kill_key_erases_only_the_line_being_typed(self):
         # Catches: Ctrl-U erasing lines already ended, which changes an
         # answer typed ahead: "5 Enter 9 Ctrl-U" must keep the 5.
-        def type_ahead(terminal, n):
-            terminal.type("5\n9\x15")
-            return terminal.wait_for_either("typed: 5^J", "raised? ")
-        terminal, _ = during_a_run(type_ahead, limit=160000)
-        terminal.wait_for("raised? ")
-        terminal.type("3\n1\n")
-        seen, _, status = terminal.finish()
-        self.assertEqual(status, 0)
-        self.assertIn("2^5 = 32", seen)
+        self.assertIn("2^5 = 32", self.typed_during_a_run("5\n9\x15", "typed: 5^J", "3\n1\n"))
 
     def test_utf8_text_shows_as_typed(self):
         # Catches: a byte of 128 or more taken for a control key (é shown
-        # as two ^ escapes).
-        def type_text(terminal, n):
-            terminal.type("é")
-            return terminal.wait_for_either("typed: é", "raised? ")
-        terminal, _ = during_a_run(type_text, limit=160000)
-        terminal.wait_for("raised? ")
-        terminal.type("\n0\n0\n")  # é is no number: refused, then asked again
-        seen, _, status = terminal.finish()
-        self.assertEqual(status, 0)
-        self.assertNotIn("typed: ^", seen)
+        # as two ^ escapes). é is no number: refused, then asked again.
+        self.assertNotIn("typed: ^", self.typed_during_a_run("é", "typed: é", "\n0\n0\n"))
 
     def test_a_window_with_no_size_is_taken_as_80_columns(self):
         # Catches: a width of 0 taken as it is, which cuts the line to one

@@ -93,7 +93,7 @@ TEST(PackedAllocation, EveryFailingAllocationLeavesTheOperandsAsTheyWere) {
       uhigh x1 = x0, y1 = y0, first1(0), second1(0);
       bool failed = false;
       try {
-        const test::failing_any_allocation fail(k);
+        const test::failing_allocation fail(k, test::failing_allocation::any);
         op.run(x1, y1, first1, second1);
       } catch (const std::bad_alloc&) {
         failed = true;

@@ -2,7 +2,7 @@
 product code (bignum/, app/), rebuilds, runs the suite, and reports each
 fault the suite did not catch.
 
-Usage: python3 tools/mutate.py [SUBSTRING...]
+Usage: python3 tools/mutate.py [--named] [SUBSTRING...]
 
 It works on a scratch copy of the working tree (under build-mutate/), never
 on the tree itself, and rebuilds incrementally there. Only mutants whose
@@ -10,10 +10,11 @@ file or text contains one of the SUBSTRINGs run when any is given. The list
 is tools/mutants.py. A mutant that no longer matches its file is reported
 as stale: update the list when the code it names changes. A mutant that
 names the tests that should catch it runs those first, and the whole suite
-only when they pass. A surviving mutant is either a hole in the tests or
-equivalent (it changes no behaviour); the ones known to be equivalent are
-marked so, with the reason, as are the faults only a sanitizer can see (an
-unused read past a run's end), which the ASan run in CI catches.
+only when they pass; --named runs only such mutants, the quick run. A
+surviving mutant is either a hole in the tests or equivalent (it changes
+no behaviour); the ones known to be equivalent are marked so, with the
+reason, as are the faults only a sanitizer can see (an unused read past a
+run's end), which the ASan run in CI catches.
 """
 import os
 import shutil
@@ -82,7 +83,8 @@ def build_and_test(at_limit=False, hint=None):
 
 
 def main():
-    only = sys.argv[1:]
+    named = "--named" in sys.argv[1:]
+    only = [a for a in sys.argv[1:] if a != "--named"]
     SCRATCH.mkdir(exist_ok=True)
     prepare()
     if build_and_test() != "survived" or build_and_test(at_limit=True) != "survived":
@@ -91,7 +93,7 @@ def main():
     for mutant in MUTANTS:
         path, text, replacement = mutant["path"], mutant["text"], mutant["new"]
         equivalent = mutant["equivalent"]
-        if only and not any(o in path or o in text for o in only):
+        if (only and not any(o in path or o in text for o in only)) or (named and not mutant["tests"]):
             continue
         file = SOURCE / path
         original = file.read_text()
