@@ -40,7 +40,7 @@ def prepare():
         # What the build and the suite read: the suite also tests CI's package
         # step (.ci/) and the report tool (bench/).
         if f.startswith(("bignum/", "app/", "tests/", "cmake/", "CMakeLists.txt", "fuzz/",
-                         "packaging/", "man/", ".ci/", "bench/")):
+                         "packaging/", "man/", ".ci/", "bench/", "examples/")):
             target = SOURCE / f
             target.parent.mkdir(parents=True, exist_ok=True)
             if not target.exists() or target.read_bytes() != (ROOT / f).read_bytes():
