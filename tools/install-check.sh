@@ -103,7 +103,7 @@ allowed+='|multiply_by\(|product\(|power\(|to_widest\()'
 allowed+='|uhigh_kernels::(forms|active_form|select)\('
 allowed+='|std::hash<uhigh>::operator\(\)'
 allowed+='|(compare|divmod|operator[<>]+|to_string\[abi:cxx11\])\(.*uhigh( const)?&)'
-if grep -vE "$allowed" <<<"$symbols" | grep -q .; then
+if [ -n "$(grep -vE "$allowed" <<<"$symbols")" ]; then
   fail "internal symbols exported: $(grep -vE "$allowed" <<<"$symbols" | tr '\n' ';')"
 fi
 # Every strong symbol either library defines is the class's or the project
@@ -116,9 +116,9 @@ done
 echo "SONAME $soname; $(wc -l <<<"$symbols") exported symbols, none internal: ok"
 cmake -S examples/consumer -B "$work/consumer-so" -DCMAKE_PREFIX_PATH="$work/shared" >/dev/null
 cmake --build "$work/consumer-so" >/dev/null
-ldd "$work/consumer-so/consumer" | grep -q 'libuhigh.so.1 =>' || fail "consumer not linked to libuhigh.so.1"
+grep -q 'libuhigh.so.1 =>' <<<"$(ldd "$work/consumer-so/consumer")" || fail "consumer not linked to libuhigh.so.1"
 check "find_package, shared" "$work/consumer-so/consumer"
-ldd "$shared/uhigh-bench" | grep -q 'libuhigh.so.1 =>' || fail "program not linked to libuhigh.so.1"
+grep -q 'libuhigh.so.1 =>' <<<"$(ldd "$shared/uhigh-bench")" || fail "program not linked to libuhigh.so.1"
 python3 tests/end_to_end.py "$shared/uhigh-bench"
 
 # A Debug project that takes the class in as a subproject (from FROM) must
@@ -132,7 +132,7 @@ subproject() {  # LABEL FROM
   cmake --build "$dir" -j2 >/dev/null
   check "$label" "$dir/consumer"
   grep -qx 'CMAKE_BUILD_TYPE:STRING=Debug' "$dir/CMakeCache.txt" || fail "$label: build type changed"
-  ctest --test-dir "$dir" -N | grep -qx 'Total Tests: 1' || fail "$label: tests not its own"
+  grep -qx 'Total Tests: 1' <<<"$(ctest --test-dir "$dir" -N)" || fail "$label: tests not its own"
   ctest --test-dir "$dir" >/dev/null || fail "$label: its own test fails"
   cmake --install "$dir" --prefix "$dir/prefix" >/dev/null
   [ "$(cd "$dir/prefix" && find . -type f)" = ./bin/consumer ] ||
@@ -234,9 +234,9 @@ for f in include/bignum/uhigh.h "lib/$multiarch/libuhigh.so -> libuhigh.so.1" \
 done
 grep -q '/libuhigh\.so\.1' <<<"$shared_dev_files" && fail "libuhigh-dev holds the runtime library"
 # The manual page is compressed, the library's SONAME link is not.
-dpkg-deb -c "$shared_program_deb" | grep -q 'man1/uhigh-bench.1.gz$' || fail "manual page"
+grep -q 'man1/uhigh-bench.1.gz$' <<<"$(dpkg-deb -c "$shared_program_deb")" || fail "manual page"
 for deb in "$shared_dev_deb" "$shared_program_deb"; do
-  dpkg-deb -f "$deb" Depends | grep -q 'libuhigh1 (= 1.0.0)' ||
+  grep -q 'libuhigh1 (= 1.0.0)' <<<"$(dpkg-deb -f "$deb" Depends)" ||
     fail "$(basename "$deb") does not depend on libuhigh1: $(dpkg-deb -f "$deb" Depends)"
 done
 [ "$(dpkg-deb -I "$runtime_deb" shlibs)" = "libuhigh 1 libuhigh1 (>= 1.0.0)" ] || fail "shlibs"
@@ -256,7 +256,7 @@ if [ "$system" = 1 ]; then
   dpkg -i "$runtime_deb" "$shared_dev_deb" "$shared_program_deb" >/dev/null
   env -u UHIGH_WERROR cmake -S examples/consumer -B "$work/consumer-deb" >/dev/null
   cmake --build "$work/consumer-deb" >/dev/null
-  ldd "$work/consumer-deb/consumer" | grep -qE "libuhigh.so.1 => (/usr)?/lib/$multiarch/libuhigh.so.1 " ||
+  grep -qE "libuhigh.so.1 => (/usr)?/lib/$multiarch/libuhigh.so.1 " <<<"$(ldd "$work/consumer-deb/consumer")" ||
     fail "the consumer does not use the installed libuhigh.so.1"
   check "find_package, installed packages" "$work/consumer-deb/consumer"
   g++ -std=c++17 examples/consumer/main.cpp $(pkg-config --cflags --libs uhigh) -o "$work/consumer-deb-pc"
