@@ -30,8 +30,13 @@ BUILD = SCRATCH / "build"
 from mutants import MUTANTS  # noqa: E402
 
 
-def run(args, cwd, env=None, quiet=True):
-    return subprocess.run(args, cwd=cwd, env=env, capture_output=quiet, text=True)
+def run(args, cwd, env=None, quiet=True, timeout=None):
+    """The finished process; a run past its timeout counts as a failure
+    (status 124), as CTest's time limit does: a fault that loops forever."""
+    try:
+        return subprocess.run(args, cwd=cwd, env=env, capture_output=quiet, text=True, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        return subprocess.CompletedProcess(args, 124)
 
 
 def prepare():
@@ -44,7 +49,7 @@ def prepare():
             target = SOURCE / f
             target.parent.mkdir(parents=True, exist_ok=True)
             if not target.exists() or target.read_bytes() != (ROOT / f).read_bytes():
-                shutil.copy2(ROOT / f, target)
+                shutil.copy(ROOT / f, target)  # a new time, so make rebuilds what changed
     if run(["cmake", "-S", str(SOURCE), "-B", str(BUILD), "-DUHIGH_BUILD_BENCH=OFF",
             "-DUHIGH_TEST_TIMEOUT=40"], ROOT).returncode != 0:
         sys.exit("configure failed")
@@ -64,7 +69,7 @@ def build_and_test(at_limit=False, hint=None):
         return "does not compile"
     if hint:
         command, env = first_tests(hint)
-        if run(command, ROOT, env).returncode != 0 and run(command, ROOT, env).returncode != 0:
+        if all(run(command, ROOT, env, timeout=300).returncode != 0 for _ in range(2)):
             return "caught"
     tests = ["ctest", "--test-dir", str(BUILD), "-j2", "--stop-on-failure", "--no-tests=error"]
     env = dict(os.environ)
