@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "app/clock.h"
-#include "app/progress.h"
+#include "app/console/progress.h"
 
 // Upper bounds on the answers, for harnesses that must keep every run short
 // (the fuzzer). An answer above its bound is refused like a negative one.

@@ -6,7 +6,7 @@
 #include "app/clock.h"
 #include "app/dialogue.h"
 #include "app/heap_policy.h"
-#include "app/terminal_input.h"
+#include "app/console/terminal_input.h"
 
 int main() {
   use_benchmark_heap_policy();

@@ -1,8 +1,8 @@
 // The floor of a stage: the time of its prescribed work done as plain
 // memory moves. It records one repetition of the real stage (every
-// allocation, copy, move and zero fill of the class, through the traced
-// build of its storage, and every digit-kernel call, through a recording
-// kernel form), then replays that trace with the same new[] and delete[]
+// allocation, copy, move and zero fill of the class, through its storage's
+// watcher, and every digit-kernel call, through the watching kernel form),
+// then replays that trace with the same new[] and delete[]
 // calls in the same order and sizes, the same copies, moves and fills, and
 // each kernel call replaced by the least memory traffic it could make: a
 // memmove over its result's bytes from its second input when that is
@@ -29,7 +29,7 @@
 // (named_benchmarks.h). One iteration is one replay, one repetition of the
 // stage; the counters give the work (digits through the dominant kernel:
 // mul_digit for n!, add for 2^p) and the trace's length. The stage itself
-// is timed by contenders, on the untraced class.
+// is timed by contenders, with nothing watching.
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
@@ -41,7 +41,7 @@
 #include <vector>
 
 #include "app/heap_policy.h"
-#include "bignum/kernels/table.h"
+#include "bignum/kernels/watching.h"
 #include "bignum/storage.h"
 #include "bignum/uhigh.h"
 #include "app/stage_work.h"
@@ -63,7 +63,7 @@ struct step {
   std::uint32_t to, to_offset, from, from_offset, bytes;
 };
 
-class recorder final : public uhigh_detail::storage::observer {
+class recorder final : public uhigh_detail::storage::observer, public uhigh_kernels::call_watcher {
  public:
   std::vector<step> steps;
   std::uint64_t work = 0;  // digits through the counted kernel
@@ -86,8 +86,14 @@ class recorder final : public uhigh_detail::storage::observer {
     add(op::move, to, from, bytes);
   }
   void zeroed(const digit* to, std::uint32_t bytes) override { add(op::zero, to, to, bytes); }
-  void kernel(const digit* to, const digit* from, std::size_t n) {
-    add(op::kernel, to, from, static_cast<std::uint32_t>(n));
+  // A kernel's least traffic reads its second input when that is another
+  // run (an addition into an accumulator reads the partial product), else
+  // its first. The counted work is mul_digit's digits for n!, add's for 2^p
+  // (mul_word is never on the stages' path).
+  void called(uhigh_kernels::kernel which, const digit* r, const digit* a, const digit* b,
+              std::size_t n) override {
+    add(op::kernel, r, b != nullptr && b != r ? b : a, static_cast<std::uint32_t>(n));
+    if (which == (counting_multiply ? uhigh_kernels::kernel::mul_digit : uhigh_kernels::kernel::add)) work += n;
   }
 
  private:
@@ -110,44 +116,6 @@ class recorder final : public uhigh_detail::storage::observer {
   std::map<const digit*, array> live_;
   std::uint32_t next_id_ = 0;
 };
-
-recorder* rec = nullptr;
-const uhigh_kernels::table* real = nullptr;
-
-// The recording form: each call is noted, then done by the real form.
-digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit c) {
-  rec->kernel(r, b != r ? b : a, n);
-  if (!rec->counting_multiply) rec->work += n;
-  return real->add(r, a, b, n, c);
-}
-digit add_carry(digit* r, const digit* a, std::size_t n, digit c) {
-  rec->kernel(r, a, n);
-  return real->add_carry(r, a, n, c);
-}
-digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit c) {
-  rec->kernel(r, b != r ? b : a, n);
-  return real->sub(r, a, b, n, c);
-}
-digit sub_borrow(digit* r, const digit* a, std::size_t n, digit c) {
-  rec->kernel(r, a, n);
-  return real->sub_borrow(r, a, n, c);
-}
-digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit c) {
-  rec->kernel(r, a, n);
-  if (rec->counting_multiply) rec->work += n;
-  return real->mul_digit(r, a, n, m, c);
-}
-std::uint64_t mul_word(digit* r, const digit* a, std::size_t n, std::uint64_t k) {
-  rec->kernel(r, a, n);  // never on the stages' path; here so the table is whole
-  return real->mul_word(r, a, n, k);
-}
-const uhigh_kernels::table recording = {.name = "recording",
-                                        .add = add,
-                                        .add_carry = add_carry,
-                                        .sub = sub,
-                                        .sub_borrow = sub_borrow,
-                                        .mul_digit = mul_digit,
-                                        .mul_word = mul_word};
 
 // One load and one store of every byte of a run, in place. The empty asm
 // makes each loaded value opaque, so the compiler can neither drop the
@@ -234,23 +202,21 @@ void replay(const std::vector<step>& steps, std::vector<digit*>& arrays, touch_f
 
 }  // namespace
 
-// Records one repetition of the stage through the traced class and the
-// recording form.
+// Records one repetition of the stage through the storage's watcher and
+// the watching form, the work done by the active form.
 recorder record(bool factorial_stage, std::int32_t size) {
   recorder trace;
   trace.counting_multiply = factorial_stage;
-  rec = &trace;
-  real = &uhigh_kernels::active();
-  uhigh_detail::storage::watcher = &trace;
-  uhigh_kernels::install(recording);
-  if (factorial_stage) {
-    stage_work::factorial_repetition(size);
-  } else {
-    stage_work::power_repetition(size);
+  {
+    const uhigh_kernels::watching watching(trace, uhigh_kernels::active());
+    uhigh_detail::storage::watcher = &trace;
+    if (factorial_stage) {
+      stage_work::factorial_repetition(size);
+    } else {
+      stage_work::power_repetition(size);
+    }
+    uhigh_detail::storage::watcher = nullptr;
   }
-  uhigh_kernels::install(*real);
-  uhigh_detail::storage::watcher = nullptr;
-  rec = nullptr;
   return trace;
 }
 

@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "bignum/limbs.h"
+#include "bignum/limbs/limbs.h"
 
 namespace limbs = uhigh_detail::limbs;
 using limbs::limb;

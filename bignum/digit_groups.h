@@ -1,5 +1,5 @@
 // Eight digit bytes as one number below 10^8 and back, by SWAR arithmetic in
-// one 64-bit word: shared by the limb conversions (limbs.cpp) and the word
+// one 64-bit word: shared by the limb conversions (limbs/words.cpp) and the word
 // products of the kernels, which both turn digits into wider groups.
 #pragma once
 

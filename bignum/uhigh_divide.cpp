@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "bignum/limbs.h"
+#include "bignum/limbs/limbs.h"
 #include "bignum/uhigh.h"
 
 std::pair<uhigh, uhigh> divmod(const uhigh& dividend, const uhigh& divisor) {

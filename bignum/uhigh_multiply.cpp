@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "bignum/kernels/table.h"
-#include "bignum/limbs.h"
+#include "bignum/limbs/limbs.h"
 #include "bignum/storage.h"
 #include "bignum/uhigh.h"
 #include "bignum/split_decimal.h"

@@ -24,13 +24,9 @@ install(TARGETS uhigh EXPORT uhighTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
 if(BUILD_SHARED_LIBS)
-  # Debian's -dev package also carries the static library.
-  add_library(uhigh_static STATIC ${bignum_class_sources} $<TARGET_OBJECTS:uhigh_kernels>)
-  set_target_properties(uhigh_static PROPERTIES OUTPUT_NAME uhigh ${uhigh_library_properties})
-  target_include_directories(uhigh_static PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/include)
-  target_compile_features(uhigh_static PRIVATE cxx_std_20)
-  target_compile_definitions(uhigh_static PRIVATE uhigh_EXPORTS)
-  install(TARGETS uhigh_static ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
+  # Debian's -dev package also carries the static library: the internal
+  # archive, made of the same objects as the shared one.
+  install(TARGETS uhigh_internal ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
   install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libuhigh1
           COMPONENT runtime)
 endif()

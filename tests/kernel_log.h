@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "bignum/kernels/table.h"
+#include "bignum/kernels/watching.h"
 
 namespace test {
 
@@ -18,18 +18,20 @@ struct kernel_call {
   bool operator==(const kernel_call&) const = default;
 };
 
-class kernel_log {
+class kernel_log final : uhigh_kernels::call_watcher {
  public:
-  kernel_log();   // installs the recording form
-  ~kernel_log();  // puts back the form that was active
+  kernel_log() = default;
   kernel_log(const kernel_log&) = delete;
   kernel_log& operator=(const kernel_log&) = delete;
 
   const std::vector<kernel_call>& calls() const { return calls_; }
 
  private:
-  const uhigh_kernels::table& before_;
+  void called(uhigh_kernels::kernel which, const uhigh_kernels::digit* r, const uhigh_kernels::digit* a,
+              const uhigh_kernels::digit* b, std::size_t n) override;
+
   std::vector<kernel_call> calls_;
+  uhigh_kernels::watching watching_{*this, uhigh_kernels::reference};  // last: made after calls_
 };
 
 }  // namespace test

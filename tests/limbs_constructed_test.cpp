@@ -1,7 +1,7 @@
 // Packed-word paths that random operands almost never take, reached by
 // construction: the last correction of a two-word division, and each range
 // of the transforms' residues that the Chinese remainder step must reduce.
-#include "bignum/limbs.h"
+#include "bignum/limbs/limbs.h"
 
 #if UHIGH_PACKED
 

@@ -3,7 +3,7 @@
 // word, and every multiplication method (schoolbook, Karatsuba, the
 // transforms, the dispatch between them) against the row-by-row yardstick,
 // at each threshold and one either side.
-#include "bignum/limbs.h"
+#include "bignum/limbs/limbs.h"
 
 #if UHIGH_PACKED
 
@@ -184,12 +184,6 @@ namespace {
   return ::testing::AssertionFailure() << "r == b";
 }
 
-// Restores the reciprocal's threshold however the test ends.
-struct newton_from {
-  explicit newton_from(std::size_t limbs) { limbs::set_newton_threshold_for_measuring(limbs); }
-  ~newton_from() { limbs::set_newton_threshold_for_measuring(80); }
-};
-
 }  // namespace
 
 TEST(Limbs, ShortDivisionMatchesTheHardware) {
@@ -230,7 +224,7 @@ TEST(Limbs, EveryDivisionMethodMeetsTheIdentity) {
       std::vector<limb> q(na - nb + 1), r(nb), q_ref(q.size()), r_ref(r.size());
       limbs::divmod(q.data(), r.data(), a.data(), na, b.data(), nb);
       ASSERT_TRUE(divides(a, b, q, r)) << na << " / " << nb << " shape " << shape;
-      limbs::divmod(q_ref.data(), r_ref.data(), a.data(), na, b.data(), nb, true);
+      limbs::divmod(q_ref.data(), r_ref.data(), a.data(), na, b.data(), nb, limbs::never);
       ASSERT_EQ(q, q_ref) << na << " / " << nb;
       ASSERT_EQ(r, r_ref) << na << " / " << nb;
     }
@@ -242,9 +236,9 @@ TEST(Limbs, AlgorithmDAddsBackAnEstimateOneTooLarge) {
   // second limb (0) cannot refine, and only the third shows that 2 is one
   // too many. Random operands reach this with probability about 2/B.
   const std::vector<limb> a = {0, 0, 0, 1}, b = {limbs::base - 1, 0, limbs::base / 2};
-  for (const bool reference : {true, false}) {
+  for (const std::size_t newton_from : {limbs::never, limbs::newton_threshold}) {
     std::vector<limb> q(2), r(3);
-    limbs::divmod(q.data(), r.data(), a.data(), a.size(), b.data(), b.size(), reference);
+    limbs::divmod(q.data(), r.data(), a.data(), a.size(), b.data(), b.size(), newton_from);
     EXPECT_EQ(q, (std::vector<limb>{1, 0}));
     EXPECT_TRUE(divides(a, b, q, r));
   }
@@ -254,7 +248,6 @@ TEST(Limbs, TheReciprocalAtEveryDepthEqualsAlgorithmD) {
   // With the threshold at 3 limbs, small divisions run the reciprocal's
   // whole recursion and every block and cut-down path; each must agree
   // with algorithm D.
-  const newton_from low(3);
   std::mt19937_64 random(17);
   for (int round = 0; round < 400; ++round) {
     const std::size_t nb = 2 + random() % 40, na = nb + random() % 90;
@@ -263,8 +256,8 @@ TEST(Limbs, TheReciprocalAtEveryDepthEqualsAlgorithmD) {
     auto b = random_limbs(random, nb, shape);
     if (b[nb - 1] == 0) b[nb - 1] = 1 + random() % 9;
     std::vector<limb> q(na - nb + 1), r(nb), q_ref(q.size()), r_ref(r.size());
-    limbs::divmod(q.data(), r.data(), a.data(), na, b.data(), nb);
-    limbs::divmod(q_ref.data(), r_ref.data(), a.data(), na, b.data(), nb, true);
+    limbs::divmod(q.data(), r.data(), a.data(), na, b.data(), nb, 3);
+    limbs::divmod(q_ref.data(), r_ref.data(), a.data(), na, b.data(), nb, limbs::never);
     ASSERT_EQ(q, q_ref) << na << " / " << nb << " round " << round;
     ASSERT_EQ(r, r_ref) << na << " / " << nb << " round " << round;
   }

@@ -14,7 +14,7 @@
 #include "app/dialogue.h"
 #include "app/factorial.h"
 #include "bignum/kernels/table.h"
-#include "bignum/limbs.h"
+#include "bignum/limbs/limbs.h"
 #include "test_support.h"
 
 using test::from_text;

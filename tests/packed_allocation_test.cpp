@@ -6,7 +6,7 @@
 // right result; the ASan run sees any leak or double free. The fault this
 // catches: a packed path that releases the old digit array before its new
 // one is allocated, which a failed allocation turns into a dangling array.
-#include "bignum/limbs.h"
+#include "bignum/limbs/limbs.h"
 
 // Only where the packed paths exist: elsewhere these operations are long
 // multiplication and division, whose every partial product allocates, and

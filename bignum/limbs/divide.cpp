@@ -4,7 +4,7 @@
 // iteration (Brent and Zimmermann, "Modern Computer Arithmetic", algorithm
 // 3.5) used as Barrett's method does, so that division costs a few of the
 // fast multiplications.
-#include "bignum/limbs.h"
+#include "bignum/limbs/limbs.h"
 
 #if UHIGH_PACKED
 
@@ -29,31 +29,12 @@ normalised normalise(limb d) {
   return {dn, static_cast<limb>(~wide{0} / dn), s};
 }
 
-// q and r of (high 2^64 + low) / n.d for high < n.d: as divide() in
-// limbs.h, for any normalised divisor.
-limb divide_by(limb high, limb low, const normalised& n, limb& remainder) {
-  const wide estimate = wide{n.inv} * high + ((wide{high} << 64) | low);
-  limb quotient = static_cast<limb>(estimate >> 64) + 1;
-  limb r = low - quotient * n.d;
-  // The first correction is taken about half the time, so it is made
-  // without a branch; the second is rare.
-  const limb over = -static_cast<limb>(r > static_cast<limb>(estimate));
-  quotient += over;
-  r += over & n.d;
-  if (__builtin_expect(r >= n.d, 0)) {
-    ++quotient;
-    r -= n.d;
-  }
-  remainder = r;
-  return quotient;
-}
-
 // q and r of (high B + low) / d for high < d: the numerator is below d B
 // < d 2^64, so shifted up by d's normalising shift its high word stays
 // below the shifted divisor.
 limb divide_limbs(limb high, limb low, const normalised& n, limb& remainder) {
   const wide x = (wide{high} * base + low) << n.shift;
-  const limb q = divide_by(static_cast<limb>(x >> 64), static_cast<limb>(x), n, remainder);
+  const limb q = divide_step(static_cast<limb>(x >> 64), static_cast<limb>(x), n.d, n.inv, remainder);
   remainder >>= n.shift;
   return q;
 }
@@ -118,18 +99,6 @@ void correct(limb* q, std::size_t nq, limb* r, const limb* a, std::size_t na, co
   std::copy(rest.data(), rest.data() + nv, r);
 }
 
-// Below this many limbs of divisor or quotient, Knuth's algorithm D; from
-// it on, the reciprocal. Measured with bench/divide_thresholds on this
-// machine (AMD EPYC, g++ 12 -O3), microseconds for 2n / n limbs, algorithm
-// D against the reciprocal recursing all the way down:
-//    n = 50: 10.8 / 12.6   75: 26.3 / 25.6   100: 45.0 / 40.0
-//   150: 105 / 79   300: 596 / 225   1000: 5978 / 1826
-// and for 2n / n with the threshold at 40 / 60 / 80 / 100 / 150 limbs, at
-// n = 100: 39 / 43 / 33 / 45 / 42, at n = 1000: 1984 / 2033 / 1613 / 1631 /
-// 1623. 80 limbs (1520 digits) is within noise of the best at each size.
-// Variable only so that the benchmark and the tests can move it.
-std::size_t newton_threshold = 80;
-
 // Algorithm D on a normalised divisor (v[nv - 1] >= B/2, nv >= 2): u holds
 // the dividend in nu + 1 limbs (the top one 0 on entry) and is left holding
 // the remainder in its low nv limbs; q[0 .. nu - nv + 1) gets the quotient.
@@ -177,8 +146,8 @@ void divide_schoolbook(limb* q, limb* u, std::size_t nu, const limb* v, std::siz
 // x[0 .. n + 1) = an approximate reciprocal of the normalised v[0 .. n)
 // (v >= B^n / 2): v x < B^2n <= v (x + 2). Newton's iteration from the top
 // half's reciprocal, which doubles the correct limbs at every level.
-void reciprocal(limb* x, const limb* v, std::size_t n) {
-  if (n < newton_threshold || n <= 2) {
+void reciprocal(limb* x, const limb* v, std::size_t n, std::size_t newton_from) {
+  if (n < newton_from || n <= 2) {
     // Exactly floor((B^2n - 1) / v), which meets the bound with room
     // (algorithm D needs two limbs of divisor).
     std::vector<limb> u(2 * n + 1, base - 1);
@@ -188,7 +157,7 @@ void reciprocal(limb* x, const limb* v, std::size_t n) {
   }
   const std::size_t low = (n - 1) / 2, high = n - low;
   std::vector<limb> xh(high + 1);
-  reciprocal(xh.data(), v + low, high);
+  reciprocal(xh.data(), v + low, high, newton_from);
   // t = v xh, brought below B^(n + high) by taking v off. xh is the top
   // half's reciprocal, so v xh < B^(n + high) holds up to the low half's
   // share, and no test input has needed a step: the loop is the guard that
@@ -230,9 +199,10 @@ void divide_block(limb* q, limb* r, const limb* a, const limb* v, const limb* x,
 // Quotient and remainder by the reciprocal, for a normalised v of n limbs:
 // a in blocks of n limbs from the top, each divided with the remainder of
 // the one above it, all by one reciprocal.
-void divide_newton(limb* q, limb* r, const limb* a, std::size_t na, const limb* v, std::size_t n) {
+void divide_newton(limb* q, limb* r, const limb* a, std::size_t na, const limb* v, std::size_t n,
+                   std::size_t newton_from) {
   std::vector<limb> x(n + 1);
-  reciprocal(x.data(), v, n);
+  reciprocal(x.data(), v, n, newton_from);
   const std::size_t blocks = (na + n - 1) / n;
   std::vector<limb> window(2 * n, 0);  // remainder B^n + block
   std::vector<limb> block_q(n);
@@ -253,6 +223,7 @@ void divide_newton(limb* q, limb* r, const limb* a, std::size_t na, const limb* 
 }  // namespace
 
 limb div_1(limb* q, const limb* a, std::size_t n, limb d) {
+  assert(d >= 1 && d < base);
   const normalised nd = normalise(d);
   limb r = 0;
   for (std::size_t i = n; i-- > 0;)
@@ -260,10 +231,9 @@ limb div_1(limb* q, const limb* a, std::size_t n, limb d) {
   return r;
 }
 
-void set_newton_threshold_for_measuring(std::size_t limbs) { newton_threshold = limbs; }
-
 void divmod(limb* q, limb* r, const limb* a, std::size_t na, const limb* v, std::size_t nv,
-            bool reference_only) {
+            std::size_t newton_from) {
+  assert(na >= nv && nv >= 1 && v[nv - 1] != 0);
   const std::size_t nq = na - nv + 1;
   if (nv == 1) {
     r[0] = div_1(q, a, na, v[0]);
@@ -278,7 +248,7 @@ void divmod(limb* q, limb* r, const limb* a, std::size_t na, const limb* v, std:
   an[na] = mul_1(an.data(), a, na, f);
   std::vector<limb> rn(nv);
   const std::size_t shorter = std::min(nq, nv);
-  if (reference_only || shorter < newton_threshold) {
+  if (shorter < newton_from) {
     divide_schoolbook(q, an.data(), na, vn.data(), nv);
     std::copy(an.data(), an.data() + nv, rn.data());
   } else if (nq < nv) {
@@ -288,7 +258,7 @@ void divmod(limb* q, limb* r, const limb* a, std::size_t na, const limb* v, std:
     // normalised limbs); correct() makes it exact.
     const std::size_t k = nv - nq - 1;
     std::vector<limb> qt(nq + 1), rt(nq + 1);
-    divide_newton(qt.data(), rt.data(), an.data() + k, na + 1 - k, vn.data() + k, nq + 1);
+    divide_newton(qt.data(), rt.data(), an.data() + k, na + 1 - k, vn.data() + k, nq + 1, newton_from);
     std::copy(qt.data(), qt.data() + nq, q);
     // The estimate may pass the quotient's nq limbs only when the quotient
     // is B^nq - 1 or next to it: start from that instead.
@@ -296,7 +266,7 @@ void divmod(limb* q, limb* r, const limb* a, std::size_t na, const limb* v, std:
     correct(q, nq, rn.data(), an.data(), na + 1, vn.data(), nv);
   } else {
     std::vector<limb> qt(nq + 1);
-    divide_newton(qt.data(), rn.data(), an.data(), na + 1, vn.data(), nv);
+    divide_newton(qt.data(), rn.data(), an.data(), na + 1, vn.data(), nv, newton_from);
     std::copy(qt.data(), qt.data() + nq, q);
   }
   div_1(r, rn.data(), nv, f);  // exact: rn = f r

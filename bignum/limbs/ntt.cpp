@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "bignum/limbs.h"
+#include "bignum/limbs/limbs.h"
 
 #if UHIGH_PACKED
 

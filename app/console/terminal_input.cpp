@@ -1,4 +1,4 @@
-#include "app/terminal_input.h"
+#include "app/console/terminal_input.h"
 
 #if !defined(_WIN32)
 

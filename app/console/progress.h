@@ -71,9 +71,5 @@ class progress_display {
 // the program still ends by the signal; SIGTSTP erases the line before the
 // program stops and the line is drawn again after SIGCONT. If the drawing
 // thread cannot start, the phase runs without a line. There is none on
-// Windows.
+// Windows. How it is built: console/terminal_line.h.
 std::unique_ptr<progress_display> terminal_progress(int fd, int input_fd = -1);
-
-// For the tests: makes every later phase fail to start its thread (true),
-// as an exhausted system would, or start it again (false).
-void fail_progress_threads_for_testing(bool fail);
