@@ -1,5 +1,5 @@
 // Truncating division of uhigh values: both operands packed into limbs and
-// divided there (limbs_divide.cpp chooses the method by size), or, where the
+// divided there (limbs/divide.cpp chooses the method by size), or, where the
 // compiler has no 128-bit integers, digit by digit long division.
 #include <memory>
 #include <stdexcept>
