@@ -20,8 +20,8 @@ constexpr const char* refusal = "I need a positive number twit! Try again";
 class dialogue {
  public:
   dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
-           const dialogue_limits& limits, const console_hooks& console)
-      : in_(in), out_(out), err_(err), clock_(clock), limits_(limits), console_(console) {}
+           const console_hooks& console)
+      : in_(in), out_(out), err_(err), clock_(clock), console_(console) {}
 
   int run();
 
@@ -29,7 +29,7 @@ class dialogue {
   // Asks until the answer is an integer in 0..max; false, after its line on
   // err, when the input ends or cannot be read first, or out cannot be
   // written. Every read, good or bad, is followed by a line end.
-  bool ask(const char* prompt, std::int32_t max, std::int32_t& answer);
+  bool ask(const char* prompt, std::int32_t& answer);
 
   // What a timed run measured: the seconds it reports, and the
   // milliseconds it was stopped, which they leave out.
@@ -62,7 +62,6 @@ class dialogue {
   std::ostream& out_;
   std::ostream& err_;
   millisecond_clock& clock_;
-  const dialogue_limits& limits_;
   const console_hooks& console_;
 };
 
@@ -83,7 +82,7 @@ void dialogue::fault(const char* what, int error) {
   err_ << std::endl;
 }
 
-bool dialogue::ask(const char* prompt, std::int32_t max, std::int32_t& answer) {
+bool dialogue::ask(const char* prompt, std::int32_t& answer) {
   for (;;) {
     out_ << prompt << std::flush;
     if (!written()) return false;
@@ -101,7 +100,7 @@ bool dialogue::ask(const char* prompt, std::int32_t max, std::int32_t& answer) {
     if (glued) {
       in_.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     } else if (!failed) {
-      if (answer >= 0 && answer <= max) return true;
+      if (answer >= 0) return true;
     } else if (in_.bad() || (ended && console_.read_error())) {
       fault("cannot read standard input", read_errno);
       return false;
@@ -197,8 +196,8 @@ int dialogue::run() {
        << "The program compute factorials and raise 2\n"
        << "to powers with total precision.\n\n";
 
-  if (!ask("What number would you like a factorial for? ", limits_.max_number, number)) return 1;
-  if (!ask(count_prompt, limits_.max_count, count)) return 1;
+  if (!ask("What number would you like a factorial for? ", number)) return 1;
+  if (!ask(count_prompt, count)) return 1;
   report("Uhigh Elapsed: ",
          timed(stage::factorial, number, count, true,
                [&](auto& steps) { stage_work::factorial_repetition(number, steps); }));
@@ -212,8 +211,8 @@ int dialogue::run() {
   out_ << number << "! = " << factorial_result << std::endl << std::endl;
   if (!written()) return 1;
 
-  if (!ask("\n\nTo what power would you like two raised? ", limits_.max_number, number)) return 1;
-  if (!ask(count_prompt, limits_.max_count, count)) return 1;
+  if (!ask("\n\nTo what power would you like two raised? ", number)) return 1;
+  if (!ask(count_prompt, count)) return 1;
   // No question follows: keys typed from here on are left to the terminal.
   report("Elapsed: ", timed(stage::power, number, count, false,
                             [&](auto& steps) { stage_work::power_repetition(number, steps); }));
@@ -228,14 +227,14 @@ int dialogue::run() {
 }  // namespace
 
 int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
-                 const dialogue_limits& limits, const console_hooks& console) {
-  return dialogue(in, out, err, clock, limits, console).run();
+                 const console_hooks& console) {
+  return dialogue(in, out, err, clock, console).run();
 }
 
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
                 const console_hooks& console) {
   try {
-    return run_dialogue(in, out, err, clock, {}, console);
+    return run_dialogue(in, out, err, clock, console);
   } catch (const std::bad_alloc&) {
     err << "uhigh-bench: out of memory; the result is too large for this machine" << std::endl;
   } catch (const std::length_error&) {

@@ -4,18 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
-#include <limits>
 
 #include "app/clock.h"
 #include "app/console/progress.h"
-
-// Upper bounds on the answers, for harnesses that must keep every run short
-// (the fuzzer). An answer above its bound is refused like a negative one.
-// The program itself uses the defaults: no bound.
-struct dialogue_limits {
-  std::int32_t max_number = std::numeric_limits<std::int32_t>::max();
-  std::int32_t max_count = std::numeric_limits<std::int32_t>::max();
-};
 
 // What the program knows of its console beyond the streams.
 struct console_hooks {
@@ -44,7 +35,7 @@ struct console_hooks {
 // separated by white space may be typed ahead. Arithmetic errors (std::bad_alloc,
 // std::length_error) pass through to the caller.
 int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
-                 const dialogue_limits& limits = {}, const console_hooks& console = {});
+                 const console_hooks& console = {});
 
 // run_dialogue, with heap exhaustion and the digit limit turned into one line
 // on err and status 1. This is the program: main only supplies the streams,

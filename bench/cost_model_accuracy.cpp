@@ -1,6 +1,6 @@
 // How well the progress line's cost model predicts real time on this
 // machine: a measurement, printed, never a pass/fail test (the shape of the
-// model is tested on counted work in tests/cost_model_test.cpp).
+// model is tested on counted work in tests/app/cost_model_test.cpp).
 //
 // Usage: cost_model_accuracy [SECONDS]
 // For each stage it takes the smallest size, doubling, whose computation

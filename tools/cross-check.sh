@@ -41,7 +41,7 @@ case "$target" in
     echo "== $target: the class's tests and one dialogue on the form $cpu runs"
     UHIGH_EMULATED=1 "${emulate[@]}" "$build/tests/uhigh_tests" --suites=form --gtest_brief=1 | tail -n 3
     echo "== $target: the whole dialogue"
-    python3 tests/end_to_end.py "$build/uhigh-bench" "${emulate[@]}"
+    python3 tests/e2e/end_to_end.py "$build/uhigh-bench" "${emulate[@]}"
     echo "$target: form $form, every test passed"
     exit 0
     ;;

@@ -119,7 +119,7 @@ cmake --build "$work/consumer-so" >/dev/null
 grep -q 'libuhigh.so.1 =>' <<<"$(ldd "$work/consumer-so/consumer")" || fail "consumer not linked to libuhigh.so.1"
 check "find_package, shared" "$work/consumer-so/consumer"
 grep -q 'libuhigh.so.1 =>' <<<"$(ldd "$shared/uhigh-bench")" || fail "program not linked to libuhigh.so.1"
-python3 tests/end_to_end.py "$shared/uhigh-bench"
+python3 tests/e2e/end_to_end.py "$shared/uhigh-bench"
 
 # A Debug project that takes the class in as a subproject (from FROM) must
 # keep its own build type, tests, install and package, and get no -Werror.
@@ -204,7 +204,7 @@ for f in include/bignum/uhigh.h "lib/$multiarch/libuhigh.a" "lib/$multiarch/pkgc
 done
 grep -q 'bin/' <<<"$dev_files" && fail "libuhigh-dev holds a program"
 dpkg-deb -x "$program_deb" "$work/deb"
-python3 tests/end_to_end.py "$work/deb/usr/bin/uhigh-bench"
+python3 tests/e2e/end_to_end.py "$work/deb/usr/bin/uhigh-bench"
 if command -v lintian >/dev/null; then
   for deb in "$program_deb" "$dev_deb"; do
     lintian --tag-display-limit 0 "$deb" 2>/dev/null | tee "$work/lintian.txt" || true
@@ -261,7 +261,7 @@ if [ "$system" = 1 ]; then
   check "find_package, installed packages" "$work/consumer-deb/consumer"
   g++ -std=c++17 examples/consumer/main.cpp $(pkg-config --cflags --libs uhigh) -o "$work/consumer-deb-pc"
   check "pkg-config, installed packages" "$work/consumer-deb-pc"
-  python3 tests/end_to_end.py /usr/bin/uhigh-bench
+  python3 tests/e2e/end_to_end.py /usr/bin/uhigh-bench
   dpkg --purge "${packages[@]}" >/dev/null
   echo "installed, used and purged: ok"
 fi

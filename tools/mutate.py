@@ -60,7 +60,7 @@ def first_tests(hint):
     and a pattern of the end-to-end tests' names."""
     if hint.startswith("e2e:"):
         env = dict(os.environ, E2E_ONLY=hint[4:])
-        return [sys.executable, str(SOURCE / "tests" / "end_to_end.py"), str(BUILD / "uhigh-bench")], env
+        return [sys.executable, str(SOURCE / "tests" / "e2e" / "end_to_end.py"), str(BUILD / "uhigh-bench")], env
     return [str(BUILD / "tests" / "uhigh_tests"), f"--gtest_filter={hint}"], dict(os.environ)
 
 

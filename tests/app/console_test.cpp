@@ -1,5 +1,5 @@
-// The program's surroundings: the heap policy's setting, the progress line
-// when its thread cannot start, and terminal input handed on in order.
+// The program's console: the progress line when its thread cannot start, the
+// note of a stopped run, and terminal input handed on in order.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "app/dialogue.h"
-#include "app/heap_policy.h"
 #include "app/console/progress.h"
 #include "app/console/terminal_line.h"
 #include "app/console/terminal_input.h"
@@ -21,41 +20,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 #endif
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool own_allocator = true;  // the sanitizer's malloc, not glibc's
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool own_allocator = true;
-#else
-constexpr bool own_allocator = false;
-#endif
-#else
-constexpr bool own_allocator = false;
-#endif
-
-TEST(HeapPolicy, SetsTheLargestThresholdTheLibraryAccepts) {
-  if (own_allocator) GTEST_SKIP() << "a sanitizer's allocator has no glibc settings";
-#if defined(__GLIBC__)
-  // 32 MiB wherever glibc takes it (every glibc for 64 bits; 2.36 on
-  // 32-bit ARM too, checked under qemu), else the largest power of two
-  // that holds; and a block below it then comes from the heap.
-  const long threshold = use_benchmark_heap_policy();
-  EXPECT_GE(threshold, 512L << 10);
-  if (sizeof(long) == 8) {
-    EXPECT_EQ(threshold, 32L << 20);
-  }
-  const std::size_t mapped_before = mallinfo2().hblkhd;
-  void* block = std::malloc(static_cast<std::size_t>(threshold) - 4096);
-  EXPECT_EQ(mallinfo2().hblkhd, mapped_before);
-  std::free(block);
-#else
-  EXPECT_EQ(use_benchmark_heap_policy(), 0);
-#endif
-}
 
 #if !defined(_WIN32)
 
@@ -101,7 +65,7 @@ class threadless_line final : public console::terminal_line {
   }
 };
 
-TEST(Progress, ARunGoesOnWithoutALineWhenItsThreadCannotStart) {
+TEST(Console, ProgressARunGoesOnWithoutALineWhenItsThreadCannotStart) {
   const pseudo_terminal terminal;
   ASSERT_GE(terminal.theirs, 0);
   const auto display = std::make_unique<threadless_line>(terminal.theirs, -1);
@@ -150,7 +114,7 @@ TEST(Console, ATimedRunThatWasStoppedSaysSoOnlyOnATerminal) {
   }
 }
 
-TEST(TerminalInput, HeldKeysComeAfterWhatWasReadAndEchoOnlyWhenTheyAnswer) {
+TEST(Console, TerminalInputHeldKeysComeAfterWhatWasReadAndEchoOnlyWhenTheyAnswer) {
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);
   const std::string first = "12 3\n";
@@ -183,7 +147,7 @@ TEST(TerminalInput, HeldKeysComeAfterWhatWasReadAndEchoOnlyWhenTheyAnswer) {
   EXPECT_FALSE(keys.failed());
 }
 
-TEST(TerminalInput, AHeldEndOfFileKeyEndsTheInputThere) {
+TEST(Console, TerminalInputAHeldEndOfFileKeyEndsTheInputThere) {
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);
   terminal_input keys(ends[0]);

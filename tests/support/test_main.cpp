@@ -5,12 +5,16 @@
 //
 // --kernels=NAME runs on that kernel form (the default is the fastest this
 // CPU runs); a form the CPU cannot run exits with 77, which CTest reports as
-// skipped. --suites=form runs only the suites whose results go through the
-// digit kernels, which CTest runs once per form; --suites=once runs all the
-// others, which need one run. --list-forms prints the forms this build has
+// skipped. --suites=form runs only the tests whose results go through the
+// digit kernels, which CTest runs once per form: every test in
+// tests/bignum/ (the class) and tests/stages/ (the benchmark's stages and
+// whole dialogue), chosen by folder, so a new test there is never left
+// out. --suites=once runs all the others (the kernels' own tests, which
+// go through every form themselves, the limbs and the program), once. --list-forms prints the forms this build has
 // that this CPU runs, one a line, for scripts that go through every form.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -24,12 +28,29 @@ const uhigh_kernels::table* startup_form = nullptr;
 
 namespace {
 
-// The kernels themselves, the class's operations, and one whole dialogue.
-// A suite named nowhere here runs with --suites=once, so none is left out.
-constexpr const char* form_dependent =
-    "EveryForm/*:Construction.*:Copy.*:Assignment.*:Reserve.*:Compare.*:GreaterThan.*:Output.*:"
-    "Addition.*:Subtraction.*:AdditionAndSubtraction.*:SmallFactor.*:ByUhigh.*:Multiplication.*:"
-    "Operators.*:Moves.*:Division.*:Oracle.*:Factorial.*:DigitLimit.*:Dialogue.SampleSessionByteForByte";
+// Whether a test's file is in a folder whose tests run once per form.
+bool per_form(const ::testing::TestInfo& info) {
+  std::string file = info.file();
+  std::replace(file.begin(), file.end(), '\\', '/');
+  return file.find("/tests/bignum/") != std::string::npos ||
+         file.find("/tests/stages/") != std::string::npos;
+}
+
+// A gtest filter naming every per-form test.
+std::string per_form_filter() {
+  std::string filter;
+  const ::testing::UnitTest& all = *::testing::UnitTest::GetInstance();
+  for (int i = 0; i < all.total_test_suite_count(); ++i) {
+    const ::testing::TestSuite& suite = *all.GetTestSuite(i);
+    for (int j = 0; j < suite.total_test_count(); ++j) {
+      const ::testing::TestInfo& info = *suite.GetTestInfo(j);
+      if (!per_form(info)) continue;
+      if (!filter.empty()) filter += ':';
+      filter += std::string(info.test_suite_name()) + "." + info.name();
+    }
+  }
+  return filter;
+}
 
 bool starts_with(const char* text, const char* prefix) {
   return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
@@ -52,7 +73,9 @@ int main(int argc, char** argv) {
         std::cerr << "--suites takes form or once\n";
         return 2;
       }
-      GTEST_FLAG_SET(filter, (which == "form" ? "" : "-") + std::string(form_dependent));
+      std::string chosen = per_form_filter();
+      if (which == "once") chosen.insert(0, 1, '-');
+      GTEST_FLAG_SET(filter, chosen);
     } else if (starts_with(argv[i], "--kernels=")) {
       const char* name = argv[i] + std::strlen("--kernels=");
       if (!uhigh_kernels::select(name)) {

@@ -54,7 +54,7 @@ static_assert(!std::is_convertible_v<std::string_view, uhigh>);  // text only ex
 static_assert(std::is_nothrow_move_constructible_v<uhigh> &&
               std::is_nothrow_move_assignable_v<uhigh>);
 
-TEST(Construction, EveryIntegerTypeGivesItsExactValue) {
+TEST(PublicApi, ConstructionEveryIntegerTypeGivesItsExactValue) {
   EXPECT_EQ(text_of(uhigh(5000000000LL)), "5000000000");
   EXPECT_EQ(text_of(uhigh(3000000000u)), "3000000000");
   EXPECT_EQ(text_of(uhigh(ULLONG_MAX)), "18446744073709551615");
@@ -67,7 +67,7 @@ TEST(Construction, EveryIntegerTypeGivesItsExactValue) {
   EXPECT_THROW(uhigh(static_cast<short>(-5)), std::invalid_argument);
 }
 
-TEST(Construction, TextOfDigitsOnly) {
+TEST(PublicApi, ConstructionTextOfDigitsOnly) {
   EXPECT_EQ(text_of(uhigh(std::string_view("000123"))), "123");
   EXPECT_EQ(digits_of(uhigh(std::string_view("0000"))), std::vector<int>{0});
   EXPECT_EQ(uhigh(std::string_view("12345678901234567890123")).digit_capacity(), 23u);
@@ -85,7 +85,7 @@ TEST(Construction, TextOfDigitsOnly) {
   EXPECT_EQ(to_string(uhigh(std::string_view("9081726354"))), "9081726354");
 }
 
-TEST(Multiplication, AnyIntegerFactorIsExact) {
+TEST(PublicApi, MultiplicationAnyIntegerFactorIsExact) {
   uhigh f(1);
   for (int k = 2; k <= 300; ++k)
     f *= k;  // int: from 256 on, no longer cut to a byte
@@ -106,7 +106,7 @@ TEST(Multiplication, AnyIntegerFactorIsExact) {
   expect_unchanged_after(x, [&] { EXPECT_THROW(x *= LLONG_MIN, std::invalid_argument); });
 }
 
-TEST(Multiplication, AWordFactorGrowsInPlaceOrNotAtAll) {
+TEST(PublicApi, MultiplicationAWordFactorGrowsInPlaceOrNotAtAll) {
   // The room for the product's new top digits is made before the pass:
   // with no room and the allocation failing, the value is untouched; with
   // room, the pass needs no allocation at all.
@@ -137,7 +137,7 @@ TEST(Multiplication, AWordFactorGrowsInPlaceOrNotAtAll) {
             "0000000000000000000");
 }
 
-TEST(Subtraction, ALargerSubtrahendIsRefusedAndChangesNothing) {
+TEST(PublicApi, SubtractionALargerSubtrahendIsRefusedAndChangesNothing) {
   for (const auto& [minuend, subtrahend] :
        std::vector<std::pair<int, int>>{{5, 123}, {100, 999}, {5, 7}, {0, 1}, {99999, 100000}}) {
     SCOPED_TRACE(std::to_string(minuend) + " - " + std::to_string(subtrahend));
@@ -150,7 +150,7 @@ TEST(Subtraction, ALargerSubtrahendIsRefusedAndChangesNothing) {
   EXPECT_EQ(digits_of(same), std::vector<int>{0});
 }
 
-TEST(Operators, RelationsAndArithmeticAgreeWithCompare) {
+TEST(PublicApi, OperatorsRelationsAndArithmeticAgreeWithCompare) {
   std::vector<uhigh> values = {uhigh(53), uhigh(7), uhigh(100), uhigh(57), uhigh(0), uhigh(99)};
   std::sort(values.begin(), values.end());
   std::vector<std::string> sorted;
@@ -169,7 +169,7 @@ TEST(Operators, RelationsAndArithmeticAgreeWithCompare) {
   EXPECT_EQ(text_of(5 + a), "1004");
 }
 
-TEST(Moves, TakeTheArrayAndLeaveAnAssignableValue) {
+TEST(PublicApi, MovesTakeTheArrayAndLeaveAnAssignableValue) {
   uhigh source(std::string_view("123456789012"));
   const std::int8_t* array = layout::digits(source);
   uhigh taken(std::move(source));

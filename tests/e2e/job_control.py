@@ -10,7 +10,7 @@ import threading
 import time
 import unittest
 
-from e2e_harness import COMMAND, Terminal
+from harness import COMMAND, Terminal
 
 STOP = 3.0  # seconds each test keeps the program stopped
 # What the figure may still hold of a stop: the clock counts up to 20 ms of

@@ -12,7 +12,7 @@ using uhigh_detail::layout;
 using test::from_text;
 using test::text_of;
 
-TEST(Compare, LengthDecidesFirstThenTheTopDifferingDigit) {
+TEST(CompareOutput, CompareLengthDecidesFirstThenTheTopDifferingDigit) {
   EXPECT_EQ(compare(uhigh(100), uhigh(99)), 1);
   EXPECT_EQ(compare(uhigh(99), uhigh(100)), -1);
   EXPECT_EQ(compare(uhigh(53), uhigh(57)), -4);
@@ -22,7 +22,7 @@ TEST(Compare, LengthDecidesFirstThenTheTopDifferingDigit) {
   EXPECT_GT(compare(from_text("2000000000000000000001"), from_text("1999999999999999999999")), 0);
 }
 
-TEST(Compare, EqualValues) {
+TEST(CompareOutput, CompareEqualValues) {
   const uhigh v = from_text("31415926535897932384626");
   const uhigh copy(v);
   EXPECT_EQ(compare(v, copy), 0);
@@ -30,7 +30,7 @@ TEST(Compare, EqualValues) {
   EXPECT_EQ(compare(uhigh(0), uhigh(0)), 0);
 }
 
-TEST(Compare, AValueOfNoDigitsIsZero) {
+TEST(CompareOutput, CompareAValueOfNoDigitsIsZero) {
   // As a moved-from value is: equal to zero, below everything else.
   uhigh empty(0);
   layout::length(empty) = 0;
@@ -41,13 +41,13 @@ TEST(Compare, AValueOfNoDigitsIsZero) {
   EXPECT_GT(compare(uhigh(1), empty), 0);
 }
 
-TEST(GreaterThan, IsStrict) {
+TEST(CompareOutput, GreaterThanIsStrict) {
   EXPECT_TRUE(uhigh(1) > uhigh(0));
   EXPECT_FALSE(uhigh(0) > uhigh(0));
   EXPECT_FALSE(uhigh(9) > uhigh(10));
 }
 
-TEST(Output, WritesExactlyTheDigitsInUse) {
+TEST(CompareOutput, OutputWritesExactlyTheDigitsInUse) {
   EXPECT_EQ(text_of(uhigh(0)), "0");
   EXPECT_EQ(text_of(uhigh(305)), "305");
   uhigh spare = from_text("42", 30);
@@ -58,7 +58,7 @@ TEST(Output, WritesExactlyTheDigitsInUse) {
   EXPECT_EQ(text_of(empty), "0");
 }
 
-TEST(Output, ChainsAndHonoursStreamFormatting) {
+TEST(CompareOutput, OutputChainsAndHonoursStreamFormatting) {
   std::ostringstream out;
   out << uhigh(120) << " and " << uhigh(7) << '\n';
   EXPECT_EQ(out.str(), "120 and 7\n");
@@ -68,7 +68,7 @@ TEST(Output, ChainsAndHonoursStreamFormatting) {
   EXPECT_EQ(padded.str(), "...305");
 }
 
-TEST(Output, PrintsNumbersPastSixtyFiveThousandDigits) {
+TEST(CompareOutput, OutputPrintsNumbersPastSixtyFiveThousandDigits) {
   const std::string text = "7" + std::string(70000, '0') + "3";
   EXPECT_EQ(text_of(from_text(text)), text);
 }

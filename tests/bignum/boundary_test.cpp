@@ -74,7 +74,7 @@ static_assert(constructible_from<int128>::value && constructible_from<uint128>::
 static_assert(multipliable_by<int128>::value && multipliable_by<uint128>::value);
 #endif
 
-TEST(Construction, HundredTwentyEightBitValuesAreExact) {
+TEST(Boundary, ConstructionHundredTwentyEightBitValuesAreExact) {
 #if !defined(__SIZEOF_INT128__)
   GTEST_SKIP() << "this compiler has no 128-bit integers";
 #else
@@ -93,7 +93,7 @@ TEST(Construction, HundredTwentyEightBitValuesAreExact) {
 #endif
 }
 
-TEST(Construction, ANullTextPointerIsRefused) {
+TEST(Boundary, ConstructionANullTextPointerIsRefused) {
   const char* none = nullptr;
   EXPECT_THROW(uhigh{none}, std::invalid_argument);
   const char* text = "00420";
@@ -101,7 +101,7 @@ TEST(Construction, ANullTextPointerIsRefused) {
   EXPECT_THROW(uhigh("4x"), std::invalid_argument);
 }
 
-TEST(Moves, AMovedFromValueIsZeroToEveryOperation) {
+TEST(Boundary, MovesAMovedFromValueIsZeroToEveryOperation) {
   const auto moved_from = [] {
     uhigh source(12345);
     uhigh taken(std::move(source));
@@ -164,48 +164,3 @@ TEST(Moves, AMovedFromValueIsZeroToEveryOperation) {
   EXPECT_EQ(text_of(h + uhigh(5)), "5");
 }
 
-TEST(KernelSelection, ThePublicChoiceNamesAndSelectsForms) {
-  const auto names = uhigh_kernels::forms();
-  ASSERT_FALSE(names.empty());
-  EXPECT_EQ(names.front(), "reference");
-  const auto before = uhigh_kernels::active_form();
-  EXPECT_FALSE(uhigh_kernels::select("no-such-form"));
-  EXPECT_EQ(uhigh_kernels::active_form(), before);
-  ASSERT_TRUE(uhigh_kernels::select("reference"));
-  EXPECT_EQ(uhigh_kernels::active_form(), "reference");
-  EXPECT_EQ(text_of(uhigh(99) * uhigh(99)), "9801");
-  ASSERT_TRUE(uhigh_kernels::select(before));
-}
-
-// A thread that a static initialiser starts computes while the rest of the
-// program is still being initialised; its first operation chooses the kernel
-// form. Under ThreadSanitizer this shows the choice is free of data races.
-namespace {
-struct early_thread {
-  std::string result;
-  std::thread worker;
-  early_thread() {
-    worker = std::thread([this] {
-      uhigh x(1);
-      for (int i = 0; i < 200; ++i)
-        x += x;
-      result = to_string(x);
-    });
-  }
-  ~early_thread() {
-    if (worker.joinable()) worker.join();  // when the test below did not run
-  }
-};
-early_thread started_early;
-}  // namespace
-
-TEST(KernelSelection, AThreadFromAStaticInitialiserComputesCorrectly) {
-  if (started_early.worker.joinable()) started_early.worker.join();
-  EXPECT_EQ(started_early.result,
-            "1606938044258990275541962092341162602522202993782792835301376");
-  // The ones that follow from there on see the same choice.
-  uhigh x(1);
-  for (int i = 0; i < 200; ++i)
-    x += x;
-  EXPECT_EQ(to_string(x), started_early.result);
-}

@@ -1,6 +1,7 @@
 """What the end-to-end tests share: the program's command (set once by
 end_to_end.py from its arguments), a run with answers on standard input,
 and the program on a pseudo-terminal, with the screen it leaves."""
+import atexit
 import os
 import re
 import signal
@@ -14,7 +15,7 @@ COMMAND = []
 
 # The kernel forms' names, from the one list of them.
 FORMS = [line.split()[0] for line in open(os.path.join(
-    os.path.dirname(os.path.abspath(__file__)), "..", "bignum", "kernels", "forms.list"))
+    os.path.dirname(os.path.abspath(__file__)), "..", "..", "bignum", "kernels", "forms.list"))
     if line[:1].isalpha()]
 
 BANNER = ("This program tests the uhigh maths class.\n"
@@ -32,6 +33,11 @@ def run(answers, args=(), stdout=subprocess.PIPE, stdin=None, shell_redirect="")
     result.stdout = result.stdout.decode().replace("\r\n", "\n")
     result.stderr = result.stderr.decode().replace("\r\n", "\n")
     return result
+
+
+# Every program a Terminal started; those still running are killed at exit.
+LIVE = []
+atexit.register(lambda: [p.kill() for p in LIVE if p.poll() is None])
 
 
 class Terminal:
@@ -57,10 +63,13 @@ class Terminal:
         os.close(slave)
         self.out, self.seen, self.lock = [], "", threading.Lock()
         self.arrivals = []  # (time.monotonic(), len(seen)) after each chunk
-        self.threads = [threading.Thread(target=self._read_terminal)]
+        # Daemon readers, and the program killed at exit: a test that fails
+        # while its program waits for an answer must not hang the run.
+        LIVE.append(self.process)
+        self.threads = [threading.Thread(target=self._read_terminal, daemon=True)]
         if not all_on_terminal:
             self.threads.append(threading.Thread(
-                target=lambda: self.out.append(self.process.stdout.read())))
+                target=lambda: self.out.append(self.process.stdout.read()), daemon=True))
         for t in self.threads:
             t.start()
 

@@ -12,16 +12,16 @@ import sys
 import tempfile
 import unittest
 
-import e2e_harness
-from e2e_harness import BANNER, FORMS, Terminal, on_terminal, run, screen, without_times
+import harness
+from harness import BANNER, FORMS, Terminal, on_terminal, run, screen, without_times
 
-e2e_harness.COMMAND[:] = sys.argv[2:] + [sys.argv[1]]
-COMMAND = e2e_harness.COMMAND
+harness.COMMAND[:] = sys.argv[2:] + [sys.argv[1]]
+COMMAND = harness.COMMAND
 del sys.argv[1:]
 
 # Their test cases run here too.
-from e2e_job_control import *  # noqa: E402,F401,F403
-from e2e_terminal import *  # noqa: E402,F401,F403
+from job_control import *  # noqa: E402,F401,F403
+from terminal import *  # noqa: E402,F401,F403
 
 
 class EndToEnd(unittest.TestCase):

@@ -11,7 +11,7 @@ using test::digits_of;
 using test::from_text;
 using test::text_of;
 
-TEST(Addition, CarriesIntoANewTopDigit) {
+TEST(AddSub, AdditionCarriesIntoANewTopDigit) {
   uhigh a(95);
   a += uhigh(7);
   EXPECT_EQ(digits_of(a), (std::vector<int>{2, 0, 1}));
@@ -30,7 +30,7 @@ TEST(Addition, CarriesIntoANewTopDigit) {
   EXPECT_EQ(text_of(z), "123");
 }
 
-TEST(Addition, CarryRipplesThroughLongRunsOfNines) {
+TEST(AddSub, AdditionCarryRipplesThroughLongRunsOfNines) {
   uhigh a = from_text(std::string(1000, '9'));
   a += uhigh(1);
   EXPECT_EQ(text_of(a), "1" + std::string(1000, '0'));
@@ -40,7 +40,7 @@ TEST(Addition, CarryRipplesThroughLongRunsOfNines) {
   EXPECT_EQ(text_of(b), "1" + std::string(999, '0'));
 }
 
-TEST(Addition, ReservesTheLongerLengthPlusOneEvenWithoutCarry) {
+TEST(AddSub, AdditionReservesTheLongerLengthPlusOneEvenWithoutCarry) {
   uhigh a(1234567890);
   ASSERT_EQ(layout::capacity(a), 10u);
   a += uhigh(1);
@@ -48,7 +48,7 @@ TEST(Addition, ReservesTheLongerLengthPlusOneEvenWithoutCarry) {
   EXPECT_EQ(text_of(a), "1234567891");
 }
 
-TEST(Addition, SelfAdditionDoublesAcrossGrowth) {
+TEST(AddSub, SelfAdditionDoublesAcrossGrowth) {
   uhigh x(1);
   std::vector<std::uint32_t> capacities;
   for (int i = 0; i < 100; ++i) {
@@ -64,13 +64,13 @@ TEST(Addition, SelfAdditionDoublesAcrossGrowth) {
   EXPECT_TRUE(test::spare_room_is_zero(x));
 }
 
-TEST(Addition, KeepsLeadingZerosItIsGiven) {
+TEST(AddSub, AdditionKeepsLeadingZerosItIsGiven) {
   uhigh zeros = from_text("00");
   zeros += uhigh(5);
   EXPECT_EQ(digits_of(zeros), (std::vector<int>{5, 0}));
 }
 
-TEST(Subtraction, StripsTheLeadingZerosItMakes) {
+TEST(AddSub, SubtractionStripsTheLeadingZerosItMakes) {
   uhigh a(100);
   a -= uhigh(1);
   EXPECT_EQ(layout::length(a), 2u);
@@ -88,7 +88,7 @@ TEST(Subtraction, StripsTheLeadingZerosItMakes) {
   EXPECT_EQ(layout::capacity(c), 10u) << "subtraction never reallocates";
 }
 
-TEST(Subtraction, DownToZero) {
+TEST(AddSub, SubtractionDownToZero) {
   uhigh a(5);
   a -= uhigh(5);
   EXPECT_EQ(digits_of(a), (std::vector<int>{0}));
@@ -98,7 +98,7 @@ TEST(Subtraction, DownToZero) {
   EXPECT_EQ(digits_of(big), (std::vector<int>{0}));
 }
 
-TEST(Subtraction, BorrowRipplesAcrossALongRun) {
+TEST(AddSub, SubtractionBorrowRipplesAcrossALongRun) {
   uhigh a = from_text("1" + std::string(700, '0'));
   a -= uhigh(1);
   EXPECT_EQ(text_of(a), std::string(700, '9'));

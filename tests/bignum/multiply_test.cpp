@@ -1,6 +1,7 @@
 // Multiplication by a small factor and by another uhigh.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
 
 #include "allocation_hooks.h"
@@ -11,49 +12,59 @@ using test::digits_of;
 using test::from_text;
 using test::text_of;
 
-TEST(SmallFactor, DigitFactorsCarryIntoANewTopDigit) {
+// A uhigh factor of up to ten digits is the benchmark's path: a digit
+// factor is one pass, ten a shift, and anything above long multiplication.
+TEST(Multiply, SmallUhighDigitFactorsCarryIntoANewTopDigit) {
   uhigh a(25);
-  a *= 4;
+  a *= uhigh(4);
   EXPECT_EQ(text_of(a), "100");
 
   uhigh b(99);
-  b *= 9;  // 9 * 9 + 8 = 89 at the top position, final carry 8
+  b *= uhigh(9);  // 9 * 9 + 8 = 89 at the top position, final carry 8
   EXPECT_EQ(text_of(b), "891");
 
   uhigh one = from_text("1234");
-  one *= 1;
+  one *= uhigh(1);
   EXPECT_EQ(text_of(one), "1234");
 }
 
-TEST(SmallFactor, TenShiftsAndAZeroProductIsOneDigit) {
+TEST(Multiply, SmallUhighTenShiftsAndAZeroProductIsOneDigit) {
   uhigh a(25);
-  a *= 10;
+  a *= uhigh(10);
   EXPECT_EQ(text_of(a), "250");
 
   // A zero leaves as the single digit 0, so it still compares below 7 and
   // adding to it gives no leading zeros.
   uhigh z(0);
-  z *= 10;
+  z *= uhigh(10);
   EXPECT_EQ(digits_of(z), (std::vector<int>{0}));
 
   uhigh c(12345);
-  c *= 0;
+  c *= uhigh(0);
   EXPECT_EQ(digits_of(c), (std::vector<int>{0}));
   EXPECT_LT(compare(c, uhigh(7)), 0);
   c += uhigh(1);
   EXPECT_EQ(text_of(c), "1");
 }
 
-TEST(SmallFactor, AboveTenGoesThroughLongMultiplication) {
+TEST(Multiply, SmallUhighAboveTenGoesThroughLongMultiplication) {
+  // Catches a small factor sent to the word product: the long
+  // multiplication makes one digit product per factor digit.
   uhigh a(7);
-  a *= 12;
+  {
+    const test::kernel_log log;
+    a *= uhigh(12);
+    const auto& calls = log.calls();
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& c) { return c.kernel == "mul_digit"; }), 2);
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& c) { return c.kernel == "mul_word"; }), 0);
+  }
   EXPECT_EQ(text_of(a), "84");
   uhigh b(99);
-  b *= 255;
+  b *= uhigh(255);
   EXPECT_EQ(text_of(b), "25245");
 }
 
-TEST(ByUhigh, SmallProducts) {
+TEST(Multiply, ByUhighSmallProducts) {
   uhigh a(12);
   a *= uhigh(12);
   EXPECT_EQ(text_of(a), "144");
@@ -71,7 +82,7 @@ TEST(ByUhigh, SmallProducts) {
   EXPECT_EQ(text_of(d), "9801");
 }
 
-TEST(ByUhigh, EveryMultiplierDigitCostsAPartialProduct) {
+TEST(Multiply, ByUhighEveryMultiplierDigitCostsAPartialProduct) {
   // 25 * 10: the 0 digit is multiplied and added like any other (the
   // accumulator keeps its two zero digits); the second partial product is
   // shifted up one place before it is added.
@@ -93,7 +104,7 @@ TEST(ByUhigh, EveryMultiplierDigitCostsAPartialProduct) {
   EXPECT_EQ(text_of(a), "250");
 }
 
-TEST(ByUhigh, AZeroOperandGivesOneZeroDigit) {
+TEST(Multiply, ByUhighAZeroOperandGivesOneZeroDigit) {
   uhigh a(25);
   a *= uhigh(0);
   EXPECT_EQ(digits_of(a), (std::vector<int>{0}));
@@ -107,7 +118,7 @@ TEST(ByUhigh, AZeroOperandGivesOneZeroDigit) {
   EXPECT_EQ(text_of(z), "4");
 }
 
-TEST(ByUhigh, FailedAllocationLeavesTheMultiplicand) {
+TEST(Multiply, ByUhighFailedAllocationLeavesTheMultiplicand) {
   // Fail each allocation in turn: the accumulator, the partial products,
   // their growth, the final copy. The value must survive every one.
   for (long k = 0;; ++k) {

@@ -32,7 +32,7 @@ void check_limit() {
 
 }  // namespace
 
-TEST(Conversion, EveryIntegerTypeAtItsLimitAndOnePast) {
+TEST(Convert, ConversionEveryIntegerTypeAtItsLimitAndOnePast) {
   check_limit<signed char>();
   check_limit<unsigned char>();
   check_limit<short>();
@@ -58,7 +58,7 @@ TEST(Conversion, EveryIntegerTypeAtItsLimitAndOnePast) {
 #endif
 }
 
-TEST(Conversion, TruthIsNonZero) {
+TEST(Convert, ConversionTruthIsNonZero) {
   EXPECT_FALSE(uhigh(0));
   EXPECT_TRUE(uhigh(1));
   EXPECT_TRUE(uhigh(std::string_view("1" + std::string(50, '0'))));
@@ -68,7 +68,7 @@ TEST(Conversion, TruthIsNonZero) {
   EXPECT_TRUE(taken);
 }
 
-TEST(Hashing, EqualValuesHashEqualAndSmallOnesAsTheirNumber) {
+TEST(Convert, HashingEqualValuesHashEqualAndSmallOnesAsTheirNumber) {
   const std::hash<uhigh> h;
   // The same value with different capacities and histories.
   uhigh grown(123456);
@@ -95,7 +95,7 @@ TEST(Hashing, EqualValuesHashEqualAndSmallOnesAsTheirNumber) {
   EXPECT_EQ(keys.size(), 2u);
 }
 
-TEST(Hashing, ValuesThatDifferInOneWordOnlyDoNotCollide) {
+TEST(Convert, HashingValuesThatDifferInOneWordOnlyDoNotCollide) {
   // A hash that skipped the top partial word, or the bottom one, would give
   // each pair one value. The lengths put the top word at 1, 2, 18 and 19
   // digits (21, 40, 56 and 57 digits).
@@ -110,7 +110,7 @@ TEST(Hashing, ValuesThatDifferInOneWordOnlyDoNotCollide) {
   EXPECT_NE(h(pow(uhigh(10), 60)), h(uhigh(2) * pow(uhigh(10), 60)));
 }
 
-TEST(StreamInput, ReadsAsUnsignedExtractionDoes) {
+TEST(Convert, StreamInputReadsAsUnsignedExtractionDoes) {
   const auto read = [](const std::string& text, uhigh& into, std::string& rest) {
     std::istringstream in(text);
     in >> into;
@@ -144,7 +144,7 @@ TEST(StreamInput, ReadsAsUnsignedExtractionDoes) {
   EXPECT_EQ(text_of(a) + "," + text_of(b), "12,34");
 }
 
-TEST(Power, RepeatedSquaringAndItsEdges) {
+TEST(Convert, PowerRepeatedSquaringAndItsEdges) {
   EXPECT_EQ(text_of(pow(uhigh(0), 0)), "1");
   EXPECT_EQ(text_of(pow(uhigh(7), 0u)), "1");
   EXPECT_EQ(text_of(pow(uhigh(0), 5)), "0");
@@ -159,7 +159,7 @@ TEST(Power, RepeatedSquaringAndItsEdges) {
   EXPECT_EQ(text_of(x), "12157665459056928801");
 }
 
-TEST(Power, BasesEndingInZeroOrOneAndExponentsPastSixtyFourBits) {
+TEST(Convert, PowerBasesEndingInZeroOrOneAndExponentsPastSixtyFourBits) {
   // Units digit 0 or 1 is not a base of 0 or 1: no shortcut may take them.
   EXPECT_EQ(text_of(pow(uhigh(11), 2)), "121");
   EXPECT_EQ(text_of(pow(uhigh(21), 3)), "9261");

@@ -4,7 +4,7 @@
 # install that can succeed, a package no list offers must fail with one line
 # naming it, and a machine that has everything is asked nothing.
 #
-#   bash tests/ci_install_test.sh PATH/TO/.ci/install-packages
+#   bash tests/tools/ci_install_test.sh PATH/TO/.ci/install-packages
 set -u
 script=$(realpath "$1")
 stub=$(mktemp -d)

@@ -9,7 +9,7 @@ import termios
 import time
 import unittest
 
-from e2e_harness import COMMAND, Terminal
+from harness import COMMAND, Terminal
 
 
 def during_a_run(act, n=20000, limit=640000):

@@ -10,7 +10,7 @@
 
 using test::text_of;
 
-TEST(Division, ErrorsLeaveTheDividendAsItWas) {
+TEST(Divide, ErrorsLeaveTheDividendAsItWas) {
   const std::string digits = "123456789012345678901234567890123456789";
   uhigh x(std::string_view{digits});
   const std::uint32_t capacity = layout::capacity(x);
@@ -29,7 +29,7 @@ TEST(Division, ErrorsLeaveTheDividendAsItWas) {
   EXPECT_EQ(text_of(gone / taken), "0");
 }
 
-TEST(Division, AnOperandMayBeTheTarget) {
+TEST(Divide, AnOperandMayBeTheTarget) {
   uhigh x(std::string_view{"98765432109876543210987654321"});
   x /= x;
   EXPECT_EQ(text_of(x), "1");
@@ -44,7 +44,7 @@ TEST(Division, AnOperandMayBeTheTarget) {
   EXPECT_EQ(text_of(z), "5");
 }
 
-TEST(Division, ResultsKeepTheInvariants) {
+TEST(Divide, ResultsKeepTheInvariants) {
   // A quotient much shorter than its dividend, and a remainder far shorter
   // than the array it replaces: no leading zero, spare room all zero.
   uhigh x(std::string_view{std::string(3000, '9')});

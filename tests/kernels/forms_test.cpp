@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "bignum/uhigh.h"
-#include "test_support.h"
 
 #include <algorithm>
 #include <random>
@@ -181,22 +180,6 @@ TEST_P(KernelForm, MultiplyByAWordJustBelowAndAtAPowerOfTen) {
   }
 }
 
-TEST(ReferenceForm, MultiplyByAWordIsLongMultiplication) {
-  // The yardstick against numbers small enough to check in 128 bits, and
-  // the carry out below k at the largest factor.
-  const auto& ref = uhigh_kernels::reference;
-  const run a = {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};  // 10^20 - 1
-  run r(20);
-  EXPECT_EQ(ref.mul_word(r.data(), a.data(), 20, ~0ull), ~0ull - 1);  // (10^20 - 1) k
-  const std::string low = "81553255926290448385";                     // 10^20 - (2^64 - 1)
-  for (std::size_t i = 0; i < 20; ++i)
-    EXPECT_EQ(r[i], low[19 - i] - '0') << i;
-  const run b = {3, 2, 1};  // 123
-  run s(3);
-  EXPECT_EQ(ref.mul_word(s.data(), b.data(), 3, 1000000007), 123000000u);  // 123000000861
-  EXPECT_EQ(s, (run{1, 6, 8}));
-}
-
 TEST_P(KernelForm, LongRandomRunsAtOddOffsets) {
   // Unaligned starts and long runs: every block boundary at every offset.
   const uhigh_kernels::table& fast = *GetParam();
@@ -242,48 +225,5 @@ std::vector<const uhigh_kernels::table*> fast_forms() {
 
 INSTANTIATE_TEST_SUITE_P(EveryForm, KernelForm, ::testing::ValuesIn(fast_forms()),
                          [](const auto& info) { return std::string(info.param->name); });
-
-TEST(KernelSelection, NamesTheFormsAndRefusesUnknownOnes) {
-  const uhigh_kernels::table& before = uhigh_kernels::active();
-  EXPECT_EQ(uhigh_kernels::available().front(), &uhigh_kernels::reference);
-  EXPECT_FALSE(uhigh_kernels::select("no-such-form"));
-  EXPECT_EQ(&uhigh_kernels::active(), &before);
-  ASSERT_TRUE(uhigh_kernels::select("reference"));
-  EXPECT_EQ(&uhigh_kernels::active(), &uhigh_kernels::reference);
-  ASSERT_TRUE(uhigh_kernels::select(before.name));
-}
-
-TEST(KernelSelection, StartsOnTheFastestFormTheCpuRuns) {
-  EXPECT_EQ(test::startup_form, uhigh_kernels::available().back()) << test::startup_form->name;
-}
-
-TEST(KernelSelection, ChoiceFollowsTheCpuFeatures) {
-  const auto fastest = [](bool avx2, bool avx512f, bool avx512bw, bool neon) {
-    uhigh_kernels::cpu_features cpu;
-    cpu.avx2 = avx2;
-    cpu.avx512f = avx512f;
-    cpu.avx512bw = avx512bw;
-    cpu.neon = neon;
-    const auto forms = uhigh_kernels::forms_for(cpu);
-    EXPECT_EQ(forms[0], &uhigh_kernels::reference);
-    return std::string(forms.back()->name);
-  };
-#if defined(__x86_64__) || defined(_M_X64)
-  EXPECT_EQ(fastest(false, false, false, false), "sse2");
-  EXPECT_EQ(fastest(true, false, false, false), "avx2");
-  EXPECT_EQ(fastest(true, true, false, false), "avx2");  // AVX-512F without the byte operations
-  EXPECT_EQ(fastest(true, false, true, false), "avx2");
-  EXPECT_EQ(fastest(true, true, true, true), "avx512");
-#elif defined(__aarch64__)
-  EXPECT_EQ(fastest(false, false, false, false), "neon");
-  EXPECT_EQ(fastest(true, true, true, true), "neon");
-#elif defined(__arm__)
-  EXPECT_EQ(fastest(false, false, false, false), "word");  // an ARMv7 without NEON
-  EXPECT_EQ(fastest(false, false, false, true), "neon");
-#else
-  EXPECT_EQ(fastest(false, false, false, false), "word");
-  EXPECT_EQ(fastest(true, true, true, true), "word");
-#endif
-}
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "bignum/layout.h"
 #include "allocation_hooks.h"
 #include "kernel_log.h"
-#include "bignum/split_decimal.h"
 #include "test_support.h"
 
 using uhigh_detail::layout;
@@ -20,19 +19,8 @@ using test::array_of;
 using test::digits_of;
 using test::from_text;
 
-TEST(SplitDecimal, QuotientHighRemainderLow) {
-  EXPECT_EQ(uhigh_detail::split_decimal(19), (1 << 8) | 9);
-  EXPECT_EQ(uhigh_detail::split_decimal(0), 0);
-  EXPECT_EQ(uhigh_detail::split_decimal(89), (8 << 8) | 9);
-  EXPECT_EQ(uhigh_detail::split_decimal(127), (12 << 8) | 7);
-  EXPECT_EQ(uhigh_detail::decimal_low(uhigh_detail::split_decimal(-3)), -3);  // remainder keeps the sign
-  for (int v = 0; v <= 127; ++v) {
-    const auto split = uhigh_detail::split_decimal(static_cast<std::int8_t>(v));
-    ASSERT_EQ(uhigh_detail::decimal_high(split) * 10 + uhigh_detail::decimal_low(split), v);
-  }
-}
 
-TEST(Construction, DigitsUnitsFirstInTenBytes) {
+TEST(Storage, ConstructionDigitsUnitsFirstInTenBytes) {
   const uhigh zero(0);
   EXPECT_EQ(layout::length(zero), 1u);
   EXPECT_EQ(layout::capacity(zero), 10u);
@@ -48,12 +36,12 @@ TEST(Construction, DigitsUnitsFirstInTenBytes) {
   EXPECT_EQ(test::text_of(top), "2147483647");
 }
 
-TEST(Construction, NegativeValueIsRefused) {
+TEST(Storage, ConstructionNegativeValueIsRefused) {
   EXPECT_THROW(uhigh(-1), std::invalid_argument);
   EXPECT_THROW(uhigh(INT_MIN), std::invalid_argument);
 }
 
-TEST(Reserve, GrowsByAtLeastTenAndKeepsTheValue) {
+TEST(Storage, ReserveGrowsByAtLeastTenAndKeepsTheValue) {
   uhigh v(305);
   const std::int8_t* before = layout::digits(v);
   v.reserve(10);
@@ -70,14 +58,14 @@ TEST(Reserve, GrowsByAtLeastTenAndKeepsTheValue) {
   EXPECT_TRUE(test::spare_room_is_zero(v));
 }
 
-TEST(Reserve, WithoutAnArrayAllocatesAFreshOne) {
+TEST(Storage, ReserveWithoutAnArrayAllocatesAFreshOne) {
   uhigh v = test::without_array();
   v.reserve(4);
   EXPECT_EQ(layout::capacity(v), 10u);
   EXPECT_EQ(array_of(v), std::vector<int>(10, 0));
 }
 
-TEST(Reserve, FailedAllocationLeavesTheValue) {
+TEST(Storage, ReserveFailedAllocationLeavesTheValue) {
   uhigh v = from_text("987654321");
   const std::int8_t* before = layout::digits(v);
   {
@@ -89,7 +77,7 @@ TEST(Reserve, FailedAllocationLeavesTheValue) {
   EXPECT_EQ(test::text_of(v), "987654321");
 }
 
-TEST(Copy, OfAValueWithoutAnArrayAllocatesNone) {
+TEST(Storage, CopyOfAValueWithoutAnArrayAllocatesNone) {
   const uhigh empty = test::without_array();
   const long before = test::array_allocations();
   const uhigh copy(empty);
@@ -98,7 +86,7 @@ TEST(Copy, OfAValueWithoutAnArrayAllocatesNone) {
   EXPECT_EQ(layout::capacity(copy), 0u);
 }
 
-TEST(Copy, IsDeepAndKeepsTheSourceCapacity) {
+TEST(Storage, CopyIsDeepAndKeepsTheSourceCapacity) {
   uhigh source = from_text("123456789012", 30);
   layout::digits(source)[20] = 7;  // junk in the spare room is not carried over
   uhigh copy(source);
@@ -114,7 +102,7 @@ TEST(Copy, IsDeepAndKeepsTheSourceCapacity) {
   EXPECT_EQ(test::text_of(copy), "123456789002");
 }
 
-TEST(Assignment, TakesTheSourceLayoutInANewArray) {
+TEST(Storage, AssignmentTakesTheSourceLayoutInANewArray) {
   uhigh target = from_text("99999999999999999999999", 40);
   const uhigh source(305);
   target = source;
@@ -124,7 +112,7 @@ TEST(Assignment, TakesTheSourceLayoutInANewArray) {
   EXPECT_EQ(array_of(target), array_of(source));
 }
 
-TEST(Assignment, SelfAssignmentChangesNothing) {
+TEST(Storage, AssignmentSelfAssignmentChangesNothing) {
   uhigh v = from_text("4242", 20);
   const std::int8_t* before = layout::digits(v);
   uhigh& alias = v;
@@ -134,7 +122,7 @@ TEST(Assignment, SelfAssignmentChangesNothing) {
   EXPECT_EQ(test::text_of(v), "4242");
 }
 
-TEST(Assignment, FailedAllocationLeavesTheTargetWhole) {
+TEST(Storage, AssignmentFailedAllocationLeavesTheTargetWhole) {
   uhigh target(777);
   const uhigh source = from_text("12345678901234567890");
   {
@@ -146,9 +134,9 @@ TEST(Assignment, FailedAllocationLeavesTheTargetWhole) {
   EXPECT_EQ(test::text_of(target), "12345678901234567890");
 }
 
-TEST(DigitLimit, IsTheLargest32BitCount) { EXPECT_EQ(uhigh::max_digits, 4294967295u); }
+TEST(Storage, DigitLimitIsTheLargest32BitCount) { EXPECT_EQ(uhigh::max_digits, 4294967295u); }
 
-TEST(DigitLimit, RequestsPastFourBillionDigitsThrowBeforeAnyChange) {
+TEST(Storage, DigitLimitRequestsPastFourBillionDigitsThrowBeforeAnyChange) {
   // A value claiming the largest length; every operation that lengthens it
   // must refuse before it touches the (small) array behind it.
   uhigh v(5);
@@ -165,7 +153,7 @@ TEST(DigitLimit, RequestsPastFourBillionDigitsThrowBeforeAnyChange) {
   EXPECT_EQ(test::text_of(v), "5");
 }
 
-TEST(DigitLimit, ExactlyTheLimitFitsAndOneMoreDoesNot) {
+TEST(Storage, DigitLimitExactlyTheLimitFitsAndOneMoreDoesNot) {
   // Needs 4 GiB of memory and a few seconds: opt in with
   // UHIGH_TEST_MAX_DIGITS=1 (.ci/run does when the machine has room).
   if (std::getenv("UHIGH_TEST_MAX_DIGITS") == nullptr)
@@ -193,7 +181,7 @@ TEST(DigitLimit, ExactlyTheLimitFitsAndOneMoreDoesNot) {
 // The counts above hold a test's own work, so another thread that computes
 // meanwhile must not move them: it neither adds to the count nor takes the
 // failure that the test armed for itself, nor lengthens its kernel log.
-TEST(TestHooks, SeeOnlyTheCallingThread) {
+TEST(Storage, TestHooksSeeOnlyTheCallingThread) {
   const auto compute_elsewhere = [] {
     std::thread([] {
       uhigh x(1);
