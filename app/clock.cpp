@@ -10,6 +10,12 @@
 #include <system_error>
 #include <thread>
 
+#endif
+
+namespace uhigh_bench {
+
+#if !defined(_WIN32)
+
 namespace {
 
 // Continues since program start: the only thing the SIGCONT handler does.
@@ -125,3 +131,5 @@ std::int32_t steady_millisecond_clock::now_ms() {
   // Conversion to a narrower signed type is modulo 2^32, as a tick counter wraps.
   return static_cast<std::int32_t>(ms);
 }
+
+}  // namespace uhigh_bench

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace uhigh_bench {
+
 class millisecond_clock {
  public:
   virtual ~millisecond_clock() = default;
@@ -44,3 +46,5 @@ class steady_millisecond_clock final : public millisecond_clock {
   std::chrono::steady_clock::time_point origin_ = std::chrono::steady_clock::now();
   std::unique_ptr<stop_watch> stops_;  // null where stops cannot be seen
 };
+
+}  // namespace uhigh_bench

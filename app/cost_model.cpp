@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace uhigh_bench {
+
 namespace {
 
 // Each partial product (n!) or doubling (2^p) also costs a fixed amount
@@ -87,3 +89,5 @@ double cost_model::share(std::int64_t steps) const {
                         static_cast<double>(after->first - before->first);
   return (before->second + (after->second - before->second) * within) / points_.back().second;
 }
+
+}  // namespace uhigh_bench

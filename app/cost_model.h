@@ -6,7 +6,9 @@
 #include <utility>
 #include <vector>
 
-enum class stage { factorial, power };
+#include "app/stage_work.h"
+
+namespace uhigh_bench {
 
 // The cost of each step, from the lengths of the values involved, summed up
 // front. Why it is a fair estimate: every step's work is a fixed number of
@@ -37,3 +39,5 @@ class cost_model {
   // cost grows almost linearly.
   std::vector<std::pair<std::int64_t, double>> points_;
 };
+
+}  // namespace uhigh_bench

@@ -13,6 +13,8 @@
 #include "app/stage_work.h"
 #include "bignum/uhigh.h"
 
+namespace uhigh_bench {
+
 namespace {
 
 constexpr const char* refusal = "I need a positive number twit! Try again";
@@ -242,3 +244,5 @@ int run_program(std::istream& in, std::ostream& out, std::ostream& err, millisec
   }
   return 1;
 }
+
+}  // namespace uhigh_bench

@@ -8,6 +8,8 @@
 #include "app/clock.h"
 #include "app/console/progress.h"
 
+namespace uhigh_bench {
+
 // What the program knows of its console beyond the streams.
 struct console_hooks {
   // What a stream's state cannot say: whether a read that failed at the end
@@ -42,3 +44,5 @@ int run_dialogue(std::istream& in, std::ostream& out, std::ostream& err, millise
 // the clock and the console hooks.
 int run_program(std::istream& in, std::ostream& out, std::ostream& err, millisecond_clock& clock,
                 const console_hooks& console = {});
+
+}  // namespace uhigh_bench

@@ -1,5 +1,7 @@
 #include "app/factorial.h"
 
+namespace uhigh_bench {
+
 namespace {
 
 template <class Report>
@@ -31,3 +33,5 @@ uhigh factorial(const int& n, std::atomic<std::int64_t>& steps_done) {
   return compute(n,
                  [&](std::int64_t steps) { steps_done.store(steps, std::memory_order_relaxed); });
 }
+
+}  // namespace uhigh_bench

@@ -6,6 +6,8 @@
 #include <malloc.h>
 #endif
 
+namespace uhigh_bench {
+
 #if defined(__GLIBC__)
 namespace {
 
@@ -55,3 +57,5 @@ long use_benchmark_heap_policy() {
   return 0;
 #endif
 }
+
+}  // namespace uhigh_bench

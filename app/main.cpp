@@ -8,6 +8,8 @@
 #include "app/heap_policy.h"
 #include "app/console/terminal_input.h"
 
+using namespace uhigh_bench;
+
 int main() {
   use_benchmark_heap_policy();
   steady_millisecond_clock clock;

@@ -2,7 +2,7 @@
 
 #include "app/factorial.h"
 
-namespace stage_work {
+namespace uhigh_bench::stage_work {
 
 void factorial_repetition(int n, std::atomic<std::int64_t>& steps_done) {
   const uhigh result = factorial(n, steps_done);
@@ -31,4 +31,4 @@ void power_repetition(std::int32_t p) {
   power_repetition(p, steps_done);
 }
 
-}  // namespace stage_work
+}  // namespace uhigh_bench::stage_work

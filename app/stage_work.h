@@ -8,6 +8,11 @@
 
 #include "bignum/uhigh.h"
 
+namespace uhigh_bench {
+
+// The two stages the program times, in the order it asks for them.
+enum class stage { factorial, power };
+
 namespace stage_work {
 
 // One repetition of the factorial stage: factorial(n) (n >= 0), its result
@@ -25,3 +30,4 @@ void power_repetition(std::int32_t p, std::atomic<std::int64_t>& steps_done);
 void power_repetition(std::int32_t p);
 
 }  // namespace stage_work
+}  // namespace uhigh_bench

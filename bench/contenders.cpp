@@ -24,6 +24,8 @@
 #include "bignum/uhigh.h"
 #include "named_benchmarks.h"
 
+using namespace uhigh_bench;
+
 namespace {
 
 std::string random_digits(std::mt19937& random, long n) {
@@ -34,7 +36,7 @@ std::string random_digits(std::mt19937& random, long n) {
   return text;
 }
 
-bench::body stage(const std::string& name, const std::string& who, long size) {
+bench::body stage_body(const std::string& name, const std::string& who, long size) {
   const auto n = static_cast<std::int32_t>(size);
   if (who == "gmp") {
     if (name == "factorial") {
@@ -136,7 +138,7 @@ int main(int argc, char** argv) {
   }
   use_benchmark_heap_policy();  // as the program does
   return bench::run_named(argc, argv, [](const std::string& name, const std::string& who, long size) -> bench::body {
-    if (name == "factorial" || name == "power") return stage(name, who, size);
+    if (name == "factorial" || name == "power") return stage_body(name, who, size);
     if (name == "mul" || name == "div" || name == "prime") return operation(name, who, size);
     return nullptr;
   });

@@ -24,6 +24,8 @@
 #include "app/heap_policy.h"
 #include "app/stage_work.h"
 
+using namespace uhigh_bench;
+
 namespace {
 
 double cpu_seconds(clockid_t clock) {

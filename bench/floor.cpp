@@ -51,6 +51,8 @@
 #include <immintrin.h>
 #endif
 
+using namespace uhigh_bench;
+
 namespace {
 
 using uhigh_detail::storage::digit;
@@ -63,7 +65,7 @@ struct step {
   std::uint32_t to, to_offset, from, from_offset, bytes;
 };
 
-class recorder final : public uhigh_detail::storage::observer, public uhigh_kernels::call_watcher {
+class recorder final : public uhigh_detail::storage::observer, public uhigh_detail::kernels::call_watcher {
  public:
   std::vector<step> steps;
   std::uint64_t work = 0;  // digits through the counted kernel
@@ -90,10 +92,10 @@ class recorder final : public uhigh_detail::storage::observer, public uhigh_kern
   // run (an addition into an accumulator reads the partial product), else
   // its first. The counted work is mul_digit's digits for n!, add's for 2^p
   // (mul_word is never on the stages' path).
-  void called(uhigh_kernels::kernel which, const digit* r, const digit* a, const digit* b,
+  void called(uhigh_detail::kernels::kernel which, const digit* r, const digit* a, const digit* b,
               std::size_t n) override {
     add(op::kernel, r, b != nullptr && b != r ? b : a, static_cast<std::uint32_t>(n));
-    if (which == (counting_multiply ? uhigh_kernels::kernel::mul_digit : uhigh_kernels::kernel::add)) work += n;
+    if (which == (counting_multiply ? uhigh_detail::kernels::kernel::mul_digit : uhigh_detail::kernels::kernel::add)) work += n;
   }
 
  private:
@@ -208,7 +210,7 @@ recorder record(bool factorial_stage, std::int32_t size) {
   recorder trace;
   trace.counting_multiply = factorial_stage;
   {
-    const uhigh_kernels::watching watching(trace, uhigh_kernels::active());
+    const uhigh_detail::kernels::watching watching(trace, uhigh_detail::kernels::active());
     uhigh_detail::storage::watcher = &trace;
     if (factorial_stage) {
       stage_work::factorial_repetition(size);

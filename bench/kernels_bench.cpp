@@ -12,7 +12,7 @@
 
 namespace {
 
-using uhigh_kernels::digit;
+using uhigh_detail::kernels::digit;
 
 std::vector<digit> random_run(std::size_t n, unsigned seed) {
   std::mt19937 random(seed);
@@ -25,7 +25,7 @@ std::vector<digit> random_run(std::size_t n, unsigned seed) {
 
 enum class kernel { doubling, add, sub, mul_digit, mul_word };
 
-void run_kernel(benchmark::State& state, const uhigh_kernels::table* form, kernel which) {
+void run_kernel(benchmark::State& state, const uhigh_detail::kernels::table* form, kernel which) {
   const auto n = static_cast<std::size_t>(state.range(0));
   const std::vector<digit> a = random_run(n, 1), b = random_run(n, 2);
   std::vector<digit> r(n);
@@ -66,8 +66,8 @@ int main(int argc, char** argv) {
                                                   {"sub", kernel::sub},
                                                   {"mul_digit", kernel::mul_digit},
                                                   {"mul_word", kernel::mul_word}};
-  for (const uhigh_kernels::table* form : uhigh_kernels::available()) {
-    if (form == &uhigh_kernels::reference) continue;
+  for (const uhigh_detail::kernels::table* form : uhigh_detail::kernels::available()) {
+    if (form == &uhigh_detail::kernels::reference) continue;
     for (const auto& [label, which] : kinds) {
       const std::string name = std::string("kernel/") + std::string(form->name) + "/" + label;
       benchmark::RegisterBenchmark(name.c_str(), run_kernel, form, which)->Arg(4096);

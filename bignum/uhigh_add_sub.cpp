@@ -21,7 +21,7 @@ void uhigh::operator+=(const uhigh& other) {
   reserve_wide(std::uint64_t{longer} + 1);
   const std::int8_t* addend = other.digits;
 
-  const uhigh_kernels::table& k = uhigh_kernels::active();
+  const uhigh_detail::kernels::table& k = uhigh_detail::kernels::active();
   std::int8_t carry = k.add(digits, digits, addend, shorter, 0);
   // The positions only the longer operand has: when that is other, its
   // digits are written into this array, which the reserve made large enough.
@@ -46,7 +46,7 @@ void uhigh::operator-=(const uhigh& other) {
   // there is no array to write.
   if (length == 0) return;
   const std::uint32_t theirs = other.length;
-  const uhigh_kernels::table& k = uhigh_kernels::active();
+  const uhigh_detail::kernels::table& k = uhigh_detail::kernels::active();
   const std::int8_t borrow = k.sub(digits, digits, other.digits, theirs, 0);
   k.sub_borrow(digits + theirs, digits + theirs, length - theirs, borrow);
   while (length > 0 && digits[length - 1] == 0)

@@ -39,7 +39,7 @@ void uhigh::multiply_small(std::uint8_t factor) {
   // Reserved for every factor, 0 and 1 included, before any digit changes.
   reserve_wide(std::uint64_t{length} + 1);
   const auto multiplier = decimal_low(split_decimal(static_cast<std::int8_t>(factor)));
-  const std::int8_t carry = uhigh_kernels::active().mul_digit(digits, digits, length, multiplier, 0);
+  const std::int8_t carry = uhigh_detail::kernels::active().mul_digit(digits, digits, length, multiplier, 0);
   if (carry != 0) {
     digits[length] = decimal_low(split_decimal(carry));
     ++length;
@@ -184,7 +184,7 @@ void uhigh::multiply_by(unsigned long long factor) {
   check_room(length, gained);
   reserve_wide(std::uint64_t{length} + gained);
   // One pass in place; the part above the old length is below the factor.
-  std::uint64_t high = uhigh_kernels::active().mul_word(digits, digits, length, factor);
+  std::uint64_t high = uhigh_detail::kernels::active().mul_word(digits, digits, length, factor);
   for (; high != 0; high /= 10)
     digits[length++] = static_cast<std::int8_t>(high % 10);
 }

@@ -13,6 +13,8 @@
 
 #include "app/dialogue.h"
 
+using namespace uhigh_bench;
+
 namespace {
 
 void require(bool ok) {

@@ -123,7 +123,7 @@ void with_integer(reader& in, Use use) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   reader in{data, size};
-  const auto forms = uhigh_kernels::available();
+  const auto forms = uhigh_detail::kernels::available();
   uhigh_kernels::select(forms[in.byte() % forms.size()]->name);
 
   uhigh value[4] = {uhigh(0), uhigh(1), uhigh(9), uhigh(99)};

@@ -8,7 +8,7 @@
 
 #include "app/console/signals.h"
 
-namespace console {
+namespace uhigh_bench::console {
 
 key_reader::key_reader(int input_fd) : input_fd_(input_fd) {
   termios modes{};
@@ -80,6 +80,6 @@ std::string key_reader::take_typed() {
   return keys;
 }
 
-}  // namespace console
+}  // namespace uhigh_bench::console
 
 #endif  // !_WIN32

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <string>
 
-namespace console {
+namespace uhigh_bench::console {
 
 class key_reader {
  public:
@@ -40,4 +40,4 @@ class key_reader {
   std::string typed_;
 };
 
-}  // namespace console
+}  // namespace uhigh_bench::console

@@ -12,7 +12,7 @@
 #include "app/console/signals.h"
 #endif
 
-namespace console {
+namespace uhigh_bench::console {
 namespace {
 
 // Keys as the line shows them: a line end as ^J, other control keys as ^X;
@@ -85,4 +85,4 @@ void erase(int fd) {
 
 #endif
 
-}  // namespace console
+}  // namespace uhigh_bench::console

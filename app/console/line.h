@@ -6,7 +6,7 @@
 
 #include "app/console/progress.h"
 
-namespace console {
+namespace uhigh_bench::console {
 
 // "20000!  2/3 then untimed result  45%  4 s left  avx512", or during the
 // result's computation "20000!  untimed result  90%  under 1 s left
@@ -24,4 +24,4 @@ void show(int fd, std::string text);
 void erase(int fd);
 #endif
 
-}  // namespace console
+}  // namespace uhigh_bench::console

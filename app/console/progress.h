@@ -11,6 +11,8 @@
 
 #include "app/cost_model.h"
 
+namespace uhigh_bench {
+
 // One phase of a stage as the line shows it. A stage times `timed`
 // computations, then computes the printed result once more, untimed; the
 // time left covers both, for the user waits for both.
@@ -73,3 +75,5 @@ class progress_display {
 // thread cannot start, the phase runs without a line. There is none on
 // Windows. How it is built: console/terminal_line.h.
 std::unique_ptr<progress_display> terminal_progress(int fd, int input_fd = -1);
+
+}  // namespace uhigh_bench

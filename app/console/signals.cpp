@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-namespace console {
+namespace uhigh_bench::console {
 
 std::atomic<int> line_fd{-1};
 std::atomic<bool> line_showing{false};
@@ -75,6 +75,6 @@ void install_handlers() {
   install(SIGWINCH, on_resize, SA_RESTART);
 }
 
-}  // namespace console
+}  // namespace uhigh_bench::console
 
 #endif  // !_WIN32

@@ -10,7 +10,7 @@
 
 #include <atomic>
 
-namespace console {
+namespace uhigh_bench::console {
 
 // The line's descriptor, and whether a line is on screen now.
 extern std::atomic<int> line_fd;
@@ -35,4 +35,4 @@ void erase_line(int fd);
 // Installs the handlers above, for the rest of the process.
 void install_handlers();
 
-}  // namespace console
+}  // namespace uhigh_bench::console

@@ -8,6 +8,12 @@
 #include <cctype>
 #include <cerrno>
 
+#endif
+
+namespace uhigh_bench {
+
+#if !defined(_WIN32)
+
 bool terminal_input::is_terminal(int fd) { return ::isatty(fd) == 1; }
 
 void terminal_input::hold(const std::string& keys, char eof_key) {
@@ -68,3 +74,5 @@ terminal_input::int_type terminal_input::underflow() {
 }
 
 #endif
+
+}  // namespace uhigh_bench

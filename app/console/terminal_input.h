@@ -7,6 +7,8 @@
 #include <streambuf>
 #include <string>
 
+namespace uhigh_bench {
+
 class terminal_input final : public std::streambuf {
  public:
   explicit terminal_input(int fd) : fd_(fd) {}
@@ -42,3 +44,5 @@ class terminal_input final : public std::streambuf {
   bool ended_ = false;
   bool failed_ = false;
 };
+
+}  // namespace uhigh_bench

@@ -15,6 +15,7 @@
 #include "app/console/signals.h"
 #include "app/console/time_left.h"
 
+namespace uhigh_bench {
 namespace console {
 
 terminal_line::terminal_line(int fd, int input_fd) : fd_(fd), keys_(input_fd) {
@@ -98,8 +99,10 @@ std::unique_ptr<progress_display> terminal_progress(int fd, int input_fd) {
   return std::make_unique<console::terminal_line>(fd, input_fd >= 0 && ::isatty(input_fd) ? input_fd : -1);
 }
 
+}  // namespace uhigh_bench
+
 #else
 
-std::unique_ptr<progress_display> terminal_progress(int, int) { return nullptr; }
+std::unique_ptr<uhigh_bench::progress_display> uhigh_bench::terminal_progress(int, int) { return nullptr; }
 
 #endif  // !_WIN32

@@ -17,7 +17,7 @@
 #include "app/console/keys.h"
 #include "app/console/progress.h"
 
-namespace console {
+namespace uhigh_bench::console {
 
 class terminal_line : public progress_display {
  public:
@@ -48,6 +48,6 @@ class terminal_line : public progress_display {
   bool stopping_ = false;
 };
 
-}  // namespace console
+}  // namespace uhigh_bench::console
 
 #endif  // !_WIN32

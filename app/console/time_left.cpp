@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace console {
+namespace uhigh_bench::console {
 
 double time_left::update(double now, double done, std::int64_t finished) {
   recent_.emplace_back(now, done);
@@ -42,4 +42,4 @@ std::string duration_text(double seconds) {
   return text;
 }
 
-}  // namespace console
+}  // namespace uhigh_bench::console

@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-namespace console {
+namespace uhigh_bench::console {
 
 class time_left {
  public:
@@ -33,4 +33,4 @@ class time_left {
 // "under 1 s", "45 s", "3 min 05 s", "2 h 10 min".
 std::string duration_text(double seconds);
 
-}  // namespace console
+}  // namespace uhigh_bench::console

@@ -6,7 +6,7 @@
 
 #include "bignum/kernels/simd_word_product.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 namespace {
 
 struct avx2_block {
@@ -244,4 +244,4 @@ const table avx2 = [] {
   return form;
 }();
 
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

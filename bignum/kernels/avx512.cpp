@@ -14,7 +14,7 @@
 #include "bignum/kernels/simd.h"
 #include "bignum/kernels/simd_word_product.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 namespace {
 
 struct avx512_block {
@@ -134,4 +134,4 @@ const table avx512 = [] {
   return form;
 }();
 
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

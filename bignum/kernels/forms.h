@@ -1,11 +1,11 @@
 // The kernel forms other than the reference, for the selection code and for
 // forms that finish a run's tail with a narrower one. Not for uhigh itself:
-// it calls uhigh_kernels::active().
+// it calls uhigh_detail::kernels::active().
 #pragma once
 
 #include "bignum/kernels/table.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 
 // Eight digits per 64-bit word; portable C++.
 extern const table word;
@@ -31,4 +31,4 @@ extern const table avx512;
 extern const table neon;
 #endif
 
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

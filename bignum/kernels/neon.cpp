@@ -5,7 +5,7 @@
 // leave the vector registers.
 #include "bignum/kernels/neon_common.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 namespace {
 
 struct neon_block : neon_common {
@@ -41,4 +41,4 @@ struct neon_block : neon_common {
 
 const table neon = simd<neon_block>::form("neon");
 
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

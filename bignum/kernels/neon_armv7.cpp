@@ -10,7 +10,7 @@
 //  - the across-vector minimum as two pairwise minima.
 #include "bignum/kernels/neon_common.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 namespace {
 
 struct neon_armv7_block : neon_common {
@@ -62,4 +62,4 @@ struct neon_armv7_block : neon_common {
 
 const table neon = simd<neon_armv7_block>::form("neon");
 
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

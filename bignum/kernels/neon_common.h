@@ -9,7 +9,7 @@
 
 #include "bignum/kernels/simd.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 namespace {
 
 struct neon_common {
@@ -105,4 +105,4 @@ struct neon_common {
 };
 
 }  // namespace
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

@@ -4,7 +4,7 @@
 #include "bignum/kernels/table.h"
 #include "bignum/split_decimal.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 namespace {
 
 using uhigh_detail::decimal_high;
@@ -112,4 +112,4 @@ const table reference = {.name = "reference",
                          .mul_digit = mul_digit,
                          .mul_word = mul_word};
 
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

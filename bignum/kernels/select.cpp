@@ -10,7 +10,7 @@
 #include <sys/auxv.h>
 #endif
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 namespace {
 
 // The form in use, chosen the first time any thread asks: a function-local
@@ -60,6 +60,13 @@ const table& active() { return *current().load(std::memory_order_acquire); }
 std::vector<const table*> available() { return forms_for(this_cpu()); }
 
 void install(const table& form) { current().store(&form, std::memory_order_release); }
+
+}  // namespace uhigh_detail::kernels
+
+// The public face of the choice, bignum/kernels.h.
+namespace uhigh_kernels {
+
+using namespace uhigh_detail::kernels;
 
 std::vector<std::string_view> forms() {
   std::vector<std::string_view> names;

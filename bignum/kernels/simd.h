@@ -36,7 +36,7 @@
 
 #include "bignum/kernels/forms.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 namespace {
 
 constexpr std::size_t block = 64;
@@ -275,4 +275,4 @@ struct product_tables {
 };
 
 }  // namespace
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

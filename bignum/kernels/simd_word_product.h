@@ -29,7 +29,7 @@
 #include "bignum/kernels/simd.h"
 #include "bignum/kernels/word_product.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 namespace {
 
 template <class U>
@@ -126,4 +126,4 @@ std::uint64_t simd_mul_word(digit* r, const digit* a, std::size_t n, std::uint64
 }
 
 }  // namespace
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

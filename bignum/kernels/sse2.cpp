@@ -5,7 +5,7 @@
 
 #include "bignum/kernels/simd.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 namespace {
 
 struct sse2_block {
@@ -118,4 +118,4 @@ struct sse2_block {
 
 const table sse2 = simd<sse2_block>::form("sse2");
 
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

@@ -24,7 +24,7 @@
 
 #include "bignum/kernels.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 
 using digit = std::int8_t;
 
@@ -88,4 +88,4 @@ std::vector<const table*> available();
 // the same caution as select. The table must outlive its use.
 void install(const table& form);
 
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

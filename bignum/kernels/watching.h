@@ -11,7 +11,7 @@
 
 #include "bignum/kernels/table.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 
 enum class kernel : std::uint8_t { add, add_carry, sub, sub_borrow, mul_digit, mul_word };
 
@@ -90,4 +90,4 @@ class watching {
   const table& before_;
 };
 
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

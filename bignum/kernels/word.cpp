@@ -34,7 +34,7 @@
 #define UHIGH_WORD_BITS (SIZE_MAX > 0xFFFFFFFFu ? 64 : 32)
 #endif
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 namespace {
 
 using word_t = std::conditional_t<UHIGH_WORD_BITS == 64, std::uint64_t, std::uint32_t>;
@@ -171,4 +171,4 @@ const table word = {.name = "word",
                     .mul_digit = word_form::mul_digit,
                     .mul_word = word_form::mul_word};
 
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

@@ -17,7 +17,7 @@
 #include "bignum/digit_groups.h"
 #include "bignum/kernels/table.h"
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 namespace {
 
 constexpr std::uint64_t power_of_ten(unsigned e) {
@@ -116,4 +116,4 @@ struct word_product {
 };
 
 }  // namespace
-}  // namespace uhigh_kernels
+}  // namespace uhigh_detail::kernels

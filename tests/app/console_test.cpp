@@ -21,6 +21,8 @@
 #include <unistd.h>
 #endif
 
+using namespace uhigh_bench;
+
 #if !defined(_WIN32)
 
 namespace {

@@ -15,6 +15,8 @@
 #include "app/stage_work.h"
 #include "kernel_log.h"
 
+using namespace uhigh_bench;
+
 namespace {
 
 // The digits each step's kernel calls cover, one entry per step. A step

@@ -20,6 +20,8 @@
 #include "dialogue_script.h"
 #include "kernel_log.h"
 
+using namespace uhigh_bench;
+
 using namespace test;
 
 TEST(Dialogue, TypedAheadAnswersStillShowEveryPrompt) {

@@ -9,6 +9,8 @@
 #include <malloc.h>
 #endif
 
+using namespace uhigh_bench;
+
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool own_allocator = true;  // the sanitizer's malloc, not glibc's
 #elif defined(__has_feature)

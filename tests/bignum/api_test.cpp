@@ -17,6 +17,8 @@
 #include "app/factorial.h"
 #include "test_support.h"
 
+using namespace uhigh_bench;
+
 using uhigh_detail::layout;
 
 using test::digits_of;

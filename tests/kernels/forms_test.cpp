@@ -14,7 +14,7 @@
 
 namespace {
 
-using uhigh_kernels::digit;
+using uhigh_detail::kernels::digit;
 using run = std::vector<digit>;
 
 // Runs of n digits: the patterns where carries and borrows ripple across
@@ -47,11 +47,11 @@ std::string describe(const char* kernel, std::size_t n, int carry, const char* m
          mode;
 }
 
-class KernelForm : public ::testing::TestWithParam<const uhigh_kernels::table*> {};
+class KernelForm : public ::testing::TestWithParam<const uhigh_detail::kernels::table*> {};
 
 TEST_P(KernelForm, AddAndSubtractEqualTheReference) {
-  const uhigh_kernels::table& fast = *GetParam();
-  const uhigh_kernels::table& ref = uhigh_kernels::reference;
+  const uhigh_detail::kernels::table& fast = *GetParam();
+  const uhigh_detail::kernels::table& ref = uhigh_detail::kernels::reference;
   std::mt19937 random(300);
   for (std::size_t n = 0; n <= 300; ++n) {
     const auto runs = patterns(n, random);
@@ -103,14 +103,14 @@ TEST_P(KernelForm, AddAndSubtractEqualTheReference) {
 }
 
 TEST_P(KernelForm, MultiplyByADigitEqualsTheReference) {
-  const uhigh_kernels::table& fast = *GetParam();
+  const uhigh_detail::kernels::table& fast = *GetParam();
   std::mt19937 random(81);
   for (std::size_t n = 0; n <= 300; ++n) {
     for (const run& a : patterns(n, random)) {
       for (digit m = 0; m <= 9; ++m) {
         for (digit carry = 0; carry <= 8; ++carry) {
           run want(n), got(n);
-          const digit w = uhigh_kernels::reference.mul_digit(want.data(), a.data(), n, m, carry);
+          const digit w = uhigh_detail::kernels::reference.mul_digit(want.data(), a.data(), n, m, carry);
           ASSERT_EQ(fast.mul_digit(got.data(), a.data(), n, m, carry), w)
               << describe("mul_digit", n, carry, "") << " m=" << int{m};
           ASSERT_EQ(got, want) << describe("mul_digit", n, carry, "") << " m=" << int{m};
@@ -139,7 +139,7 @@ std::vector<std::uint64_t> word_factors(std::mt19937_64& random) {
 }
 
 TEST_P(KernelForm, MultiplyByAWordEqualsTheReference) {
-  const uhigh_kernels::table& fast = *GetParam();
+  const uhigh_detail::kernels::table& fast = *GetParam();
   std::mt19937 random(64);
   std::mt19937_64 random_words(64);
   const auto factors = word_factors(random_words);
@@ -147,7 +147,7 @@ TEST_P(KernelForm, MultiplyByAWordEqualsTheReference) {
     for (const run& a : patterns(n, random)) {
       for (const std::uint64_t k : factors) {
         run want(n), got(n);
-        const std::uint64_t w = uhigh_kernels::reference.mul_word(want.data(), a.data(), n, k);
+        const std::uint64_t w = uhigh_detail::kernels::reference.mul_word(want.data(), a.data(), n, k);
         ASSERT_EQ(fast.mul_word(got.data(), a.data(), n, k), w) << "mul_word n=" << n << " k=" << k;
         ASSERT_EQ(got, want) << "mul_word n=" << n << " k=" << k;
         got = a;
@@ -163,7 +163,7 @@ TEST_P(KernelForm, MultiplyByAWordJustBelowAndAtAPowerOfTen) {
   // length, and a + 1 tips it over 10^n: a carry that runs through every
   // lane and block to the top. The settling of the SIMD forms has to pass it
   // on through each of them.
-  const uhigh_kernels::table& fast = *GetParam();
+  const uhigh_detail::kernels::table& fast = *GetParam();
   for (const std::size_t n : {64u, 65u, 127u, 128u, 300u, 1000u, 4099u}) {
     for (const std::uint64_t k : {3ull, 7ull, 9999ull, 10001ull, 99999999ull,
                                   18446744073709551615ull, 9999999999999999999ull}) {
@@ -172,7 +172,7 @@ TEST_P(KernelForm, MultiplyByAWordJustBelowAndAtAPowerOfTen) {
         run a(n, 0);
         std::copy(value.digit_data(), value.digit_data() + value.digit_count(), a.begin());
         run want(n), got(n);
-        const std::uint64_t w = uhigh_kernels::reference.mul_word(want.data(), a.data(), n, k);
+        const std::uint64_t w = uhigh_detail::kernels::reference.mul_word(want.data(), a.data(), n, k);
         ASSERT_EQ(fast.mul_word(got.data(), a.data(), n, k), w) << "n=" << n << " k=" << k;
         ASSERT_EQ(got, want) << "n=" << n << " k=" << k;
       }
@@ -182,8 +182,8 @@ TEST_P(KernelForm, MultiplyByAWordJustBelowAndAtAPowerOfTen) {
 
 TEST_P(KernelForm, LongRandomRunsAtOddOffsets) {
   // Unaligned starts and long runs: every block boundary at every offset.
-  const uhigh_kernels::table& fast = *GetParam();
-  const uhigh_kernels::table& ref = uhigh_kernels::reference;
+  const uhigh_detail::kernels::table& fast = *GetParam();
+  const uhigh_detail::kernels::table& ref = uhigh_detail::kernels::reference;
   std::mt19937 random(5000);
   std::uniform_int_distribution<int> any(0, 9);
   for (int round = 0; round < 40; ++round) {
@@ -215,10 +215,10 @@ TEST_P(KernelForm, LongRandomRunsAtOddOffsets) {
   }
 }
 
-std::vector<const uhigh_kernels::table*> fast_forms() {
-  std::vector<const uhigh_kernels::table*> forms;
-  for (const uhigh_kernels::table* t : uhigh_kernels::available()) {
-    if (t != &uhigh_kernels::reference) forms.push_back(t);
+std::vector<const uhigh_detail::kernels::table*> fast_forms() {
+  std::vector<const uhigh_detail::kernels::table*> forms;
+  for (const uhigh_detail::kernels::table* t : uhigh_detail::kernels::available()) {
+    if (t != &uhigh_detail::kernels::reference) forms.push_back(t);
   }
   return forms;
 }

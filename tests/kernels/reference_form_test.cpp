@@ -11,7 +11,7 @@
 #include "bignum/split_decimal.h"
 
 namespace {
-using run = std::vector<uhigh_kernels::digit>;
+using run = std::vector<uhigh_detail::kernels::digit>;
 }  // namespace
 
 TEST(ReferenceForm, SplitDecimalQuotientHighRemainderLow) {
@@ -29,7 +29,7 @@ TEST(ReferenceForm, SplitDecimalQuotientHighRemainderLow) {
 TEST(ReferenceForm, MultiplyByAWordIsLongMultiplication) {
   // The yardstick against numbers small enough to check in 128 bits, and
   // the carry out below k at the largest factor.
-  const auto& ref = uhigh_kernels::reference;
+  const auto& ref = uhigh_detail::kernels::reference;
   const run a = {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};  // 10^20 - 1
   run r(20);
   EXPECT_EQ(ref.mul_word(r.data(), a.data(), 20, ~0ull), ~0ull - 1);  // (10^20 - 1) k

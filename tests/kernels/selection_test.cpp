@@ -46,28 +46,28 @@ TEST(KernelSelection, AThreadFromAStaticInitialiserComputesCorrectly) {
 }
 
 TEST(KernelSelection, NamesTheFormsAndRefusesUnknownOnes) {
-  const uhigh_kernels::table& before = uhigh_kernels::active();
-  EXPECT_EQ(uhigh_kernels::available().front(), &uhigh_kernels::reference);
+  const uhigh_detail::kernels::table& before = uhigh_detail::kernels::active();
+  EXPECT_EQ(uhigh_detail::kernels::available().front(), &uhigh_detail::kernels::reference);
   EXPECT_FALSE(uhigh_kernels::select("no-such-form"));
-  EXPECT_EQ(&uhigh_kernels::active(), &before);
+  EXPECT_EQ(&uhigh_detail::kernels::active(), &before);
   ASSERT_TRUE(uhigh_kernels::select("reference"));
-  EXPECT_EQ(&uhigh_kernels::active(), &uhigh_kernels::reference);
+  EXPECT_EQ(&uhigh_detail::kernels::active(), &uhigh_detail::kernels::reference);
   ASSERT_TRUE(uhigh_kernels::select(before.name));
 }
 
 TEST(KernelSelection, StartsOnTheFastestFormTheCpuRuns) {
-  EXPECT_EQ(test::startup_form, uhigh_kernels::available().back()) << test::startup_form->name;
+  EXPECT_EQ(test::startup_form, uhigh_detail::kernels::available().back()) << test::startup_form->name;
 }
 
 TEST(KernelSelection, ChoiceFollowsTheCpuFeatures) {
   const auto fastest = [](bool avx2, bool avx512f, bool avx512bw, bool neon) {
-    uhigh_kernels::cpu_features cpu;
+    uhigh_detail::kernels::cpu_features cpu;
     cpu.avx2 = avx2;
     cpu.avx512f = avx512f;
     cpu.avx512bw = avx512bw;
     cpu.neon = neon;
-    const auto forms = uhigh_kernels::forms_for(cpu);
-    EXPECT_EQ(forms[0], &uhigh_kernels::reference);
+    const auto forms = uhigh_detail::kernels::forms_for(cpu);
+    EXPECT_EQ(forms[0], &uhigh_detail::kernels::reference);
     return std::string(forms.back()->name);
   };
 #if defined(__x86_64__) || defined(_M_X64)

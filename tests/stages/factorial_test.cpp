@@ -10,6 +10,8 @@
 #include "kernel_log.h"
 #include "test_support.h"
 
+using namespace uhigh_bench;
+
 using uhigh_detail::layout;
 
 using test::text_of;

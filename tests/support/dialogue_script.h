@@ -13,6 +13,8 @@
 
 namespace test {
 
+using namespace uhigh_bench;
+
 // Hands out the given readings in turn.
 class scripted_clock final : public millisecond_clock {
  public:

@@ -2,9 +2,9 @@
 
 namespace test {
 
-void kernel_log::called(uhigh_kernels::kernel which, const uhigh_kernels::digit*,
-                        const uhigh_kernels::digit*, const uhigh_kernels::digit*, std::size_t n) {
-  calls_.push_back({std::string(uhigh_kernels::name_of(which)), n});
+void kernel_log::called(uhigh_detail::kernels::kernel which, const uhigh_detail::kernels::digit*,
+                        const uhigh_detail::kernels::digit*, const uhigh_detail::kernels::digit*, std::size_t n) {
+  calls_.push_back({std::string(uhigh_detail::kernels::name_of(which)), n});
 }
 
 }  // namespace test

@@ -18,7 +18,7 @@ struct kernel_call {
   bool operator==(const kernel_call&) const = default;
 };
 
-class kernel_log final : uhigh_kernels::call_watcher {
+class kernel_log final : uhigh_detail::kernels::call_watcher {
  public:
   kernel_log() = default;
   kernel_log(const kernel_log&) = delete;
@@ -27,11 +27,11 @@ class kernel_log final : uhigh_kernels::call_watcher {
   const std::vector<kernel_call>& calls() const { return calls_; }
 
  private:
-  void called(uhigh_kernels::kernel which, const uhigh_kernels::digit* r, const uhigh_kernels::digit* a,
-              const uhigh_kernels::digit* b, std::size_t n) override;
+  void called(uhigh_detail::kernels::kernel which, const uhigh_detail::kernels::digit* r, const uhigh_detail::kernels::digit* a,
+              const uhigh_detail::kernels::digit* b, std::size_t n) override;
 
   std::vector<kernel_call> calls_;
-  uhigh_kernels::watching watching_{*this, uhigh_kernels::reference};  // last: made after calls_
+  uhigh_detail::kernels::watching watching_{*this, uhigh_detail::kernels::reference};  // last: made after calls_
 };
 
 }  // namespace test

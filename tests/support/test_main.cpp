@@ -23,7 +23,7 @@
 #include "test_support.h"
 
 namespace test {
-const uhigh_kernels::table* startup_form = nullptr;
+const uhigh_detail::kernels::table* startup_form = nullptr;
 }
 
 namespace {
@@ -59,11 +59,11 @@ bool starts_with(const char* text, const char* prefix) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  test::startup_form = &uhigh_kernels::active();  // before any select
+  test::startup_form = &uhigh_detail::kernels::active();  // before any select
   ::testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--list-forms") == 0) {
-      for (const uhigh_kernels::table* form : uhigh_kernels::available())
+      for (const uhigh_detail::kernels::table* form : uhigh_detail::kernels::available())
         std::cout << form->name << "\n";
       return 0;
     }
@@ -84,6 +84,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::cout << "kernel form: " << uhigh_kernels::active().name << "\n";
+  std::cout << "kernel form: " << uhigh_detail::kernels::active().name << "\n";
   return RUN_ALL_TESTS();
 }

@@ -12,7 +12,7 @@
 
 using uhigh_detail::layout;
 
-namespace uhigh_kernels {
+namespace uhigh_detail::kernels {
 struct table;
 }
 
@@ -20,7 +20,7 @@ namespace test {
 
 // The kernel form that was active when the test binary started, before any
 // --kernels choice.
-extern const uhigh_kernels::table* startup_form;
+extern const uhigh_detail::kernels::table* startup_form;
 
 // A uhigh holding exactly the digits of text (most significant first),
 // leading zeros kept, with at least min_capacity bytes of array.

@@ -18,6 +18,8 @@
 #include "oracle.h"
 #include "test_support.h"
 
+using namespace uhigh_bench;
+
 using namespace oracle;
 using test::from_text;
 using test::text_of;
