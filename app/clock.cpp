@@ -20,7 +20,8 @@ namespace {
 
 // Continues since program start: the only thing the SIGCONT handler does.
 std::atomic<unsigned> continues{0};
-static_assert(std::atomic<unsigned>::is_always_lock_free, "a signal handler needs a lock-free counter");
+static_assert(std::atomic<unsigned>::is_always_lock_free,
+              "a signal handler needs a lock-free counter");
 
 extern "C" void on_continue(int) { continues.fetch_add(1, std::memory_order_relaxed); }
 

@@ -164,7 +164,8 @@ dialogue::timing dialogue::timed(stage what, std::int32_t number, std::int32_t c
   // right across one wrap, for runs of up to 49.7 days. Rounded once to the
   // float that is shown.
   const std::uint32_t ms = static_cast<std::uint32_t>(stop) - static_cast<std::uint32_t>(start);
-  const std::uint32_t stopped = static_cast<std::uint32_t>(stopped_after) - static_cast<std::uint32_t>(stopped_before);
+  const std::uint32_t stopped =
+      static_cast<std::uint32_t>(stopped_after) - static_cast<std::uint32_t>(stopped_before);
   return {static_cast<float>(static_cast<double>(ms) * 0.001), static_cast<std::int32_t>(stopped)};
 }
 
@@ -200,9 +201,9 @@ int dialogue::run() {
 
   if (!ask("What number would you like a factorial for? ", number)) return 1;
   if (!ask(count_prompt, count)) return 1;
-  report("Uhigh Elapsed: ",
-         timed(stage::factorial, number, count, true,
-               [&](auto& steps) { stage_work::factorial_repetition(number, steps); }));
+  report("Uhigh Elapsed: ", timed(stage::factorial, number, count, true, [&](auto& steps) {
+           stage_work::factorial_repetition(number, steps);
+         }));
   if (!written()) return 1;
   untimed(stage::factorial, number, count, true, [&](auto& steps) {
     // Assigned from a named value, so it is copied as the benchmark defines

@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "app/clock.h"
+#include "app/console/terminal_input.h"
 #include "app/dialogue.h"
 #include "app/heap_policy.h"
-#include "app/console/terminal_input.h"
 
 using namespace uhigh_bench;
 

@@ -137,9 +137,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   use_benchmark_heap_policy();  // as the program does
-  return bench::run_named(argc, argv, [](const std::string& name, const std::string& who, long size) -> bench::body {
-    if (name == "factorial" || name == "power") return stage_body(name, who, size);
-    if (name == "mul" || name == "div" || name == "prime") return operation(name, who, size);
-    return nullptr;
-  });
+  return bench::run_named(
+      argc, argv, [](const std::string& name, const std::string& who, long size) -> bench::body {
+        if (name == "factorial" || name == "power") return stage_body(name, who, size);
+        if (name == "mul" || name == "div" || name == "prime") return operation(name, who, size);
+        return nullptr;
+      });
 }

@@ -23,8 +23,10 @@ int main() {
     for (std::size_t times : {2u, 3u}) {
       const std::size_t na = times * n;
       std::vector<limb> a(na), b(n), q(na - n + 1), r(n);
-      for (auto& x : a) x = random() % limbs::base;
-      for (auto& x : b) x = random() % limbs::base;
+      for (auto& x : a)
+        x = random() % limbs::base;
+      for (auto& x : b)
+        x = random() % limbs::base;
       const int reps = static_cast<int>(std::max<std::size_t>(1, 20000000 / (n * n)));
       double best[2] = {1e300, 1e300};
       for (int round = 0; round < 5; ++round) {

@@ -41,10 +41,10 @@
 #include <vector>
 
 #include "app/heap_policy.h"
+#include "app/stage_work.h"
 #include "bignum/kernels/watching.h"
 #include "bignum/storage.h"
 #include "bignum/uhigh.h"
-#include "app/stage_work.h"
 #include "named_benchmarks.h"
 
 #if defined(__x86_64__)
@@ -65,7 +65,8 @@ struct step {
   std::uint32_t to, to_offset, from, from_offset, bytes;
 };
 
-class recorder final : public uhigh_detail::storage::observer, public uhigh_detail::kernels::call_watcher {
+class recorder final : public uhigh_detail::storage::observer,
+                       public uhigh_detail::kernels::call_watcher {
  public:
   std::vector<step> steps;
   std::uint64_t work = 0;  // digits through the counted kernel
@@ -95,7 +96,9 @@ class recorder final : public uhigh_detail::storage::observer, public uhigh_deta
   void called(uhigh_detail::kernels::kernel which, const digit* r, const digit* a, const digit* b,
               std::size_t n) override {
     add(op::kernel, r, b != nullptr && b != r ? b : a, static_cast<std::uint32_t>(n));
-    if (which == (counting_multiply ? uhigh_detail::kernels::kernel::mul_digit : uhigh_detail::kernels::kernel::add)) work += n;
+    if (which == (counting_multiply ? uhigh_detail::kernels::kernel::mul_digit
+                                    : uhigh_detail::kernels::kernel::add))
+      work += n;
   }
 
  private:
@@ -224,17 +227,19 @@ recorder record(bool factorial_stage, std::int32_t size) {
 
 int main(int argc, char** argv) {
   use_benchmark_heap_policy();
-  return bench::run_named(argc, argv, [](const std::string& name, const std::string& who, long size) -> bench::body {
-    if (who != "floor" || (name != "factorial" && name != "power")) return nullptr;
-    // Recorded once, outside the timing, however often the body is called.
-    const auto trace = std::make_shared<recorder>(record(name == "factorial", static_cast<std::int32_t>(size)));
-    return [trace](benchmark::State& state) {
-      std::vector<digit*> arrays(trace->steps.size());
-      const touch_fn touch = widest_touch();
-      for (auto _ : state)
-        replay(trace->steps, arrays, touch);
-      state.counters["work"] = static_cast<double>(trace->work);
-      state.counters["steps"] = static_cast<double>(trace->steps.size());
-    };
-  });
+  return bench::run_named(
+      argc, argv, [](const std::string& name, const std::string& who, long size) -> bench::body {
+        if (who != "floor" || (name != "factorial" && name != "power")) return nullptr;
+        // Recorded once, outside the timing, however often the body is called.
+        const auto trace = std::make_shared<recorder>(
+            record(name == "factorial", static_cast<std::int32_t>(size)));
+        return [trace](benchmark::State& state) {
+          std::vector<digit*> arrays(trace->steps.size());
+          const touch_fn touch = widest_touch();
+          for (auto _ : state)
+            replay(trace->steps, arrays, touch);
+          state.counters["work"] = static_cast<double>(trace->work);
+          state.counters["steps"] = static_cast<double>(trace->steps.size());
+        };
+      });
 }

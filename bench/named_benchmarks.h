@@ -32,7 +32,8 @@ inline double peak_kib() {
 // The body of one named benchmark: one iteration is one repetition of the
 // work. Null when the binary has no such contender or stage.
 using body = std::function<void(benchmark::State&)>;
-using maker = std::function<body(const std::string& stage, const std::string& contender, long size)>;
+using maker =
+    std::function<body(const std::string& stage, const std::string& contender, long size)>;
 
 // Registers each name on the command line with make's body, in seconds of
 // wall time per iteration, with the process's peak memory as the counter

@@ -5,8 +5,8 @@
 #include <charconv>
 #include <stdexcept>
 
-#include "bignum/storage.h"
 #include "bignum/split_decimal.h"
+#include "bignum/storage.h"
 
 using uhigh_detail::decimal_low;
 using uhigh_detail::split_decimal;

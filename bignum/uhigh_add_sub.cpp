@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 #include "bignum/kernels/table.h"
-#include "bignum/uhigh.h"
 #include "bignum/split_decimal.h"
+#include "bignum/uhigh.h"
 
 using uhigh_detail::decimal_low;
 using uhigh_detail::split_decimal;

@@ -9,9 +9,9 @@
 
 #include "bignum/kernels/table.h"
 #include "bignum/limbs/limbs.h"
+#include "bignum/split_decimal.h"
 #include "bignum/storage.h"
 #include "bignum/uhigh.h"
-#include "bignum/split_decimal.h"
 
 using uhigh_detail::decimal_low;
 using uhigh_detail::split_decimal;
@@ -39,7 +39,8 @@ void uhigh::multiply_small(std::uint8_t factor) {
   // Reserved for every factor, 0 and 1 included, before any digit changes.
   reserve_wide(std::uint64_t{length} + 1);
   const auto multiplier = decimal_low(split_decimal(static_cast<std::int8_t>(factor)));
-  const std::int8_t carry = uhigh_detail::kernels::active().mul_digit(digits, digits, length, multiplier, 0);
+  const std::int8_t carry =
+      uhigh_detail::kernels::active().mul_digit(digits, digits, length, multiplier, 0);
   if (carry != 0) {
     digits[length] = decimal_low(split_decimal(carry));
     ++length;
@@ -119,9 +120,8 @@ void uhigh::take_limbs(const limbs::limb* product, std::size_t count) {
     length = static_cast<std::uint32_t>(total);
     return;
   }
-  const auto grown = static_cast<std::uint32_t>(
-      std::min<std::uint64_t>(std::max<std::uint64_t>(total, std::uint64_t{capacity} + min_growth),
-                              max_digits));
+  const auto grown = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+      std::max<std::uint64_t>(total, std::uint64_t{capacity} + min_growth), max_digits));
   const auto new_length = static_cast<std::uint32_t>(total);  // checked against max_digits above
   std::int8_t* fresh = uhigh_detail::storage::allocate(grown);
   limbs::unpack(fresh, new_length, product);
@@ -134,7 +134,9 @@ void uhigh::take_limbs(const limbs::limb* product, std::size_t count) {
 
 void uhigh::assign_product(const std::int8_t* a_digits, std::uint32_t a_length,
                            const std::int8_t* b_digits, std::uint32_t b_length) {
-  const auto zero = [](const std::int8_t* d, std::uint32_t n) { return n <= 1 && (n == 0 || d[0] == 0); };
+  const auto zero = [](const std::int8_t* d, std::uint32_t n) {
+    return n <= 1 && (n == 0 || d[0] == 0);
+  };
   if (zero(a_digits, a_length) || zero(b_digits, b_length)) {
     become_zero();
     return;

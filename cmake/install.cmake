@@ -16,7 +16,7 @@ if(TARGET uhigh-bench AND UHIGH_BUILD_PROGRAM)
           COMPONENT program)
 endif()
 
-install(FILES bignum/uhigh.h bignum/kernels.h
+install(FILES bignum/uhigh.h bignum/uhigh_types.h bignum/uhigh_inline.h bignum/kernels.h
               ${PROJECT_BINARY_DIR}/include/bignum/uhigh_export.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/bignum COMPONENT dev)
 install(TARGETS uhigh EXPORT uhighTargets

@@ -17,6 +17,7 @@ using namespace uhigh_bench;
 
 namespace {
 
+// Traps, which libFuzzer reports with the input, when ok is false.
 void require(bool ok) {
   if (!ok) __builtin_trap();
 }

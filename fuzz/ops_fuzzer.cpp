@@ -5,121 +5,16 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
-#include <functional>
 #include <string>
 
-#include "bignum/layout.h"
 #include "bignum/kernels/table.h"
 #include "bignum/uhigh.h"
+#include "ops_model.h"
 
-using uhigh_detail::layout;
-
-namespace {
-
-constexpr std::uint32_t most_digits = 3000;  // keeps each input fast
-
-struct reader {
-  const std::uint8_t* data;
-  std::size_t size;
-  bool empty() const { return size == 0; }
-  std::uint8_t byte() {
-    if (size == 0) return 0;
-    --size;
-    return *data++;
-  }
-};
-
-void require(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
-std::string text_of(const uhigh& x) {
-  std::ostringstream out;
-  out << x;
-  return out.str();
-}
-
-// The invariants every operation keeps, zero as one digit included, and the
-// value against GMP.
-void check(const uhigh& x, const mpz_class& expected) {
-  if (layout::length(x) == 0) {  // moved from: zero to every operation
-    require(layout::capacity(x) == 0 && layout::digits(x) == nullptr && expected == 0);
-    require(text_of(x) == "0" && to_string(x) == "0" && x == uhigh(0) && x.digit_count() == 1);
-    return;
-  }
-  require(layout::length(x) >= 1 && layout::length(x) <= layout::capacity(x) && layout::digits(x) != nullptr);
-  require(layout::length(x) == 1 || layout::digits(x)[layout::length(x) - 1] != 0);
-  for (std::uint32_t i = 0; i < layout::length(x); ++i)
-    require(layout::digits(x)[i] >= 0 && layout::digits(x)[i] <= 9);
-  for (std::uint32_t i = layout::length(x); i < layout::capacity(x); ++i)
-    require(layout::digits(x)[i] == 0);
-  require(text_of(x) == expected.get_str() && to_string(x) == expected.get_str());
-}
-
-int sign(int v) { return (v > 0) - (v < 0); }
-
-// An integer of a width and signedness the input picks, as the text GMP
-// reads; calls use(value) with it in its own type.
-__extension__ typedef __int128 int128;
-__extension__ typedef unsigned __int128 uint128;
-
-// Any integer of the kinds with_integer makes, as GMP holds it.
-template <class Integer>
-mpz_class to_mpz(Integer v) {
-  if constexpr (sizeof(Integer) <= sizeof(long long)) {
-    return mpz_class(std::to_string(v));
-  } else {
-    const bool negative = v < 0;
-    const auto magnitude = negative ? -static_cast<uint128>(v) : static_cast<uint128>(v);
-    mpz_class m(std::to_string(static_cast<unsigned long long>(magnitude >> 64)));
-    m <<= 64;
-    m += mpz_class(std::to_string(static_cast<unsigned long long>(magnitude)));
-    return negative ? mpz_class(-m) : m;
-  }
-}
-
-template <class Use>
-void with_integer(reader& in, Use use) {
-  std::uint64_t bits = 0, more = 0;
-  for (int k = 0; k < 8; ++k)
-    bits = bits << 8 | in.byte();
-  const int kind = in.byte() % 8;
-  if (kind >= 6) {
-    for (int k = 0; k < 8; ++k)
-      more = more << 8 | in.byte();
-  }
-  const uint128 wide = static_cast<uint128>(more) << 64 | bits;
-  switch (kind) {
-    case 6:
-      use(static_cast<int128>(wide));
-      break;
-    case 7:
-      use(wide);
-      break;
-    case 0:
-      use(static_cast<std::int8_t>(bits));
-      break;
-    case 1:
-      use(static_cast<std::int16_t>(bits));
-      break;
-    case 2:
-      use(static_cast<int>(bits));
-      break;
-    case 3:
-      use(static_cast<unsigned>(bits));
-      break;
-    case 4:
-      use(static_cast<long long>(bits));
-      break;
-    default:
-      use(static_cast<unsigned long long>(bits));
-      break;
-  }
-}
-
-}  // namespace
+using namespace fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   reader in{data, size};
@@ -184,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 6:
         a = b;
         ma = mb;
-        require(layout::capacity(a) == layout::capacity(b) && layout::length(a) == layout::length(b));
+        require(layout::capacity(a) == layout::capacity(b) &&
+                layout::length(a) == layout::length(b));
         break;
       case 7: {  // a factor of any integer type; a negative one is refused
         if (layout::length(a) >= most_digits) continue;
@@ -212,7 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int how = in.byte() % 8;
         const char* const none = nullptr;
         try {
-          a = how == 0 ? uhigh(none) : how < 4 ? uhigh(text.c_str()) : uhigh(std::string_view(text));
+          a = how == 0  ? uhigh(none)
+              : how < 4 ? uhigh(text.c_str())
+                        : uhigh(std::string_view(text));
           require(digits_only && how != 0 && (how >= 4 || text.find('\0') == std::string::npos));
           ma = mpz_class(text, 10);
         } catch (const std::invalid_argument&) {

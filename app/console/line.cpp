@@ -38,8 +38,8 @@ std::string line_text(const progress_phase& phase, std::int64_t finished, double
                                                     : "2^" + std::to_string(phase.operand);
   text += "  ";
   if (!phase.result) {
-    text += std::to_string(std::min(finished + 1, phase.timed)) + "/" + std::to_string(phase.timed) +
-            " then ";
+    text += std::to_string(std::min(finished + 1, phase.timed)) + "/" +
+            std::to_string(phase.timed) + " then ";
   }
   text += "untimed result";
   text += "  " + std::to_string(static_cast<int>(whole_share * 100)) + "%";

@@ -37,8 +37,8 @@ class terminal_input final : public std::streambuf {
 
  private:
   int fd_;
-  std::string buffer_;          // read or held, not yet consumed from position_
-  std::size_t position_ = 0;    // next byte to hand out
+  std::string buffer_;                        // read or held, not yet consumed from position_
+  std::size_t position_ = 0;                  // next byte to hand out
   std::size_t unechoed_ = std::string::npos;  // first held byte not yet echoed
   std::size_t end_ = std::string::npos;       // where a held end-of-file key stood
   bool ended_ = false;

@@ -96,13 +96,16 @@ std::unique_ptr<progress_display> terminal_progress(int fd, int input_fd) {
   // A dumb terminal has no erase to the end of the screen.
   const char* term = std::getenv("TERM");
   if (!::isatty(fd) || (term != nullptr && std::string(term) == "dumb")) return nullptr;
-  return std::make_unique<console::terminal_line>(fd, input_fd >= 0 && ::isatty(input_fd) ? input_fd : -1);
+  return std::make_unique<console::terminal_line>(
+      fd, input_fd >= 0 && ::isatty(input_fd) ? input_fd : -1);
 }
 
 }  // namespace uhigh_bench
 
 #else
 
-std::unique_ptr<uhigh_bench::progress_display> uhigh_bench::terminal_progress(int, int) { return nullptr; }
+std::unique_ptr<uhigh_bench::progress_display> uhigh_bench::terminal_progress(int, int) {
+  return nullptr;
+}
 
 #endif  // !_WIN32

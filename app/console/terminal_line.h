@@ -33,7 +33,9 @@ class terminal_line : public progress_display {
   // Starts the phase's drawing thread; throws std::system_error when the
   // system cannot, as an exhausted one does (then the phase runs without a
   // line). A subclass may start it otherwise.
-  virtual std::thread start_drawing(std::function<void()> draw) { return std::thread(std::move(draw)); }
+  virtual std::thread start_drawing(std::function<void()> draw) {
+    return std::thread(std::move(draw));
+  }
 
  private:
   // Waits up to `period`; false once end() has been called.

@@ -12,6 +12,9 @@ using uhigh_detail::decimal_low;
 using uhigh_detail::split_decimal;
 
 digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry) {
+  expect_run(r, a, n);
+  expect_run(r, b, n);
+  expect_digit(carry, 1);
   for (std::size_t i = 0; i < n; ++i) {
     // At most 9 + 9 + 1 = 19, well inside a signed byte.
     const std::uint16_t split = split_decimal(static_cast<digit>(a[i] + b[i] + carry));
@@ -22,6 +25,8 @@ digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry) 
 }
 
 digit add_carry(digit* r, const digit* a, std::size_t n, digit carry) {
+  expect_run(r, a, n);
+  expect_digit(carry, 1);
   for (std::size_t i = 0; i < n; ++i) {
     const auto sum = static_cast<digit>(a[i] + carry);
     carry = (carry != 0 && sum >= 10) ? 1 : 0;
@@ -43,6 +48,9 @@ digit settle_difference(digit difference, digit& borrow) {
 }
 
 digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow) {
+  expect_run(r, a, n);
+  expect_run(r, b, n);
+  expect_digit(borrow, 1);
   for (std::size_t i = 0; i < n; ++i) {
     // Between 0 - 9 - 1 = -10 and 9.
     r[i] = settle_difference(static_cast<digit>(a[i] - (b[i] + borrow)), borrow);
@@ -51,6 +59,8 @@ digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow)
 }
 
 digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow) {
+  expect_run(r, a, n);
+  expect_digit(borrow, 1);
   for (std::size_t i = 0; i < n; ++i) {
     r[i] = settle_difference(static_cast<digit>(a[i] - borrow), borrow);
   }
@@ -58,6 +68,9 @@ digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow) {
 }
 
 digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
+  expect_run(r, a, n);
+  expect_digit(m, 9);
+  expect_digit(carry, 8);
   const digit multiplier = decimal_low(split_decimal(m));
   for (std::size_t i = 0; i < n; ++i) {
     // At most 9 * 9 + 8 = 89, so the carry stays 0..8.
@@ -73,6 +86,7 @@ digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
 // (at most 180). The last digits of a read are kept in a window, so each is
 // read before its place is written and r may be a.
 std::uint64_t mul_word(digit* r, const digit* a, std::size_t n, std::uint64_t k) {
+  expect_run(r, a, n);
   digit k_digits[20] = {};
   std::size_t count = 0;
   for (; k != 0; k /= 10)

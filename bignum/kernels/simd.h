@@ -174,6 +174,9 @@ struct simd {
   }
 
   static digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry) {
+    expect_run(r, a, n);
+    expect_run(r, b, n);
+    expect_digit(carry, 1);
     unsigned c = static_cast<unsigned>(carry);
     std::size_t i;
     if (a == b) {
@@ -193,6 +196,8 @@ struct simd {
   }
 
   static digit add_carry(digit* r, const digit* a, std::size_t n, digit carry) {
+    expect_run(r, a, n);
+    expect_digit(carry, 1);
     if (n == 0) return carry;  // as after every addition of equal lengths
     unsigned c = static_cast<unsigned>(carry);
     const std::size_t i = settle_sums<true>(r, n, c, [&](std::size_t j) { return V::load(a + j); });
@@ -201,6 +206,9 @@ struct simd {
   }
 
   static digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow) {
+    expect_run(r, a, n);
+    expect_run(r, b, n);
+    expect_digit(borrow, 1);
     unsigned c = static_cast<unsigned>(borrow);
     const std::size_t i = settle_differences(
         r, n, c, [&](std::size_t j) { return V::sub64(V::load(a + j), V::load(b + j)); });
@@ -208,6 +216,8 @@ struct simd {
   }
 
   static digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow) {
+    expect_run(r, a, n);
+    expect_digit(borrow, 1);
     unsigned c = static_cast<unsigned>(borrow);
     const std::size_t i =
         settle_differences(r, n, c, [&](std::size_t j) { return V::load(a + j); });
@@ -225,6 +235,9 @@ struct simd {
   // and takes the incoming carry (at most 8) into its position 0 sum
   // instead, which keeps that sum at most 9 + 8.
   static digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
+    expect_run(r, a, n);
+    expect_digit(m, 9);
+    expect_digit(carry, 8);
     if (n < block) return word_form::mul_digit(r, a, n, m, carry);
     const typename V::products split(m);
     alignas(64) digit first[block] = {};

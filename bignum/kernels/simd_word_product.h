@@ -34,6 +34,7 @@ namespace {
 
 template <class U>
 std::uint64_t simd_mul_word(digit* r, const digit* a, std::size_t n, std::uint64_t k) {
+  expect_run(r, a, n);
   using reg = typename U::reg;
   const word_product<4, 5> product(k);
   const std::uint64_t* piece = product.piece;

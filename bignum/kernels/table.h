@@ -17,6 +17,7 @@
 // such code). `active()` is the form that uhigh uses.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -53,6 +54,17 @@ struct table {
   // is below k (so a * k is r plus that value at 10^n). One pass, O(n).
   std::uint64_t (*mul_word)(digit* r, const digit* a, std::size_t n, std::uint64_t k);
 };
+
+// The rules above, checked on entry by every form's kernels in a Debug
+// build (nothing at all otherwise): the result run is an input itself or
+// apart from it, and a carry or digit is in its range.
+inline void expect_run([[maybe_unused]] const digit* r, [[maybe_unused]] const digit* a,
+                       [[maybe_unused]] std::size_t n) {
+  assert(r == a || r + n <= a || a + n <= r);
+}
+inline void expect_digit([[maybe_unused]] digit d, [[maybe_unused]] digit most) {
+  assert(d >= 0 && d <= most);
+}
 
 // The plain per-digit loops, every step split with split_decimal: slow, and
 // the yardstick that every other form is tested against.

@@ -17,14 +17,16 @@ enum class kernel : std::uint8_t { add, add_carry, sub, sub_borrow, mul_digit, m
 
 // The kernel's name in the table.
 constexpr std::string_view name_of(kernel k) {
-  constexpr std::string_view names[] = {"add", "add_carry", "sub", "sub_borrow", "mul_digit", "mul_word"};
+  constexpr std::string_view names[] = {"add",        "add_carry", "sub",
+                                        "sub_borrow", "mul_digit", "mul_word"};
   return names[static_cast<int>(k)];
 }
 
 // Told of each call before it is done: the result run r, the inputs a and
 // b (b null for a kernel of one run) and the length n.
 struct call_watcher {
-  virtual void called(kernel which, const digit* r, const digit* a, const digit* b, std::size_t n) = 0;
+  virtual void called(kernel which, const digit* r, const digit* a, const digit* b,
+                      std::size_t n) = 0;
 
  protected:
   ~call_watcher() = default;
@@ -36,8 +38,7 @@ struct call_watcher {
 // raced on). Its end puts back the form that was active. One at a time.
 class watching {
  public:
-  watching(call_watcher& watcher, const table& doing_the_work)
-      : before_(active()) {
+  watching(call_watcher& watcher, const table& doing_the_work) : before_(active()) {
     watcher_ = &watcher;
     worker_ = &doing_the_work;
     install(form);

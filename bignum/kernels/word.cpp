@@ -39,7 +39,7 @@ namespace {
 
 using word_t = std::conditional_t<UHIGH_WORD_BITS == 64, std::uint64_t, std::uint32_t>;
 constexpr word_t ones = ~word_t{0} / 0xFF;  // 0x0101...01 at either width
-constexpr word_t bias = 0xF6 * ones;  // 246 in every byte
+constexpr word_t bias = 0xF6 * ones;        // 246 in every byte
 constexpr std::size_t width = sizeof(word_t);
 
 // Digit 0 in the low byte on either byte order: a word as loaded from or
@@ -84,6 +84,9 @@ word_t settle_sum(word_t s, word_t& c) {
 namespace word_form {
 
 digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry) {
+  expect_run(r, a, n);
+  expect_run(r, b, n);
+  expect_digit(carry, 1);
   word_t c = static_cast<word_t>(carry);
   std::size_t i = 0;
   for (; i + width <= n; i += width) {
@@ -94,6 +97,8 @@ digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit carry) 
 }
 
 digit add_carry(digit* r, const digit* a, std::size_t n, digit carry) {
+  expect_run(r, a, n);
+  expect_digit(carry, 1);
   word_t c = static_cast<word_t>(carry);
   std::size_t i = 0;
   for (; i + width <= n; i += width)
@@ -102,6 +107,9 @@ digit add_carry(digit* r, const digit* a, std::size_t n, digit carry) {
 }
 
 digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow) {
+  expect_run(r, a, n);
+  expect_run(r, b, n);
+  expect_digit(borrow, 1);
   word_t c = static_cast<word_t>(borrow);
   std::size_t i = 0;
   for (; i + width <= n; i += width) {
@@ -116,6 +124,8 @@ digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit borrow)
 }
 
 digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow) {
+  expect_run(r, a, n);
+  expect_digit(borrow, 1);
   word_t c = static_cast<word_t>(borrow);
   std::size_t i = 0;
   for (; i + width <= n; i += width) {
@@ -132,8 +142,11 @@ digit sub_borrow(digit* r, const digit* a, std::size_t n, digit borrow) {
 // carry into the next word is its top high digit plus the settling carry;
 // the whole product's bound keeps that at most 8.
 digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
-  constexpr word_t even = ~word_t{0} / 0xFFFF * 0xFF;     // 0x00FF00FF...
-  constexpr word_t nibble = ~word_t{0} / 0xFFFF * 0x0F;   // 0x000F000F...
+  expect_run(r, a, n);
+  expect_digit(m, 9);
+  expect_digit(carry, 8);
+  constexpr word_t even = ~word_t{0} / 0xFFFF * 0xFF;    // 0x00FF00FF...
+  constexpr word_t nibble = ~word_t{0} / 0xFFFF * 0x0F;  // 0x000F000F...
   const word_t factor = static_cast<word_t>(m);
   word_t high_in = static_cast<word_t>(carry);  // high digit of the position below
   word_t c = 0;
@@ -158,6 +171,7 @@ digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit carry) {
 // Groups of eight digits, k in three pieces of 10^8: a 64-bit product per
 // piece and group, one division by a constant per group.
 std::uint64_t mul_word(digit* r, const digit* a, std::size_t n, std::uint64_t k) {
+  expect_run(r, a, n);
   return word_product<8, 3>(k).multiply(r, a, n);
 }
 

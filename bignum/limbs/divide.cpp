@@ -18,8 +18,8 @@ namespace {
 // A divisor d shifted so that its top bit is set, with the inverse that
 // Moller and Granlund's two-multiplication division needs.
 struct normalised {
-  limb d;       // the divisor << shift
-  limb inv;     // floor((2^128 - 1) / d) - 2^64
+  limb d;    // the divisor << shift
+  limb inv;  // floor((2^128 - 1) / d) - 2^64
   int shift;
 };
 
@@ -34,7 +34,8 @@ normalised normalise(limb d) {
 // below the shifted divisor.
 limb divide_limbs(limb high, limb low, const normalised& n, limb& remainder) {
   const wide x = (wide{high} * base + low) << n.shift;
-  const limb q = divide_step(static_cast<limb>(x >> 64), static_cast<limb>(x), n.d, n.inv, remainder);
+  const limb q =
+      divide_step(static_cast<limb>(x >> 64), static_cast<limb>(x), n.d, n.inv, remainder);
   remainder >>= n.shift;
   return q;
 }
@@ -258,7 +259,8 @@ void divmod(limb* q, limb* r, const limb* a, std::size_t na, const limb* v, std:
     // normalised limbs); correct() makes it exact.
     const std::size_t k = nv - nq - 1;
     std::vector<limb> qt(nq + 1), rt(nq + 1);
-    divide_newton(qt.data(), rt.data(), an.data() + k, na + 1 - k, vn.data() + k, nq + 1, newton_from);
+    divide_newton(qt.data(), rt.data(), an.data() + k, na + 1 - k, vn.data() + k, nq + 1,
+                  newton_from);
     std::copy(qt.data(), qt.data() + nq, q);
     // The estimate may pass the quotient's nq limbs only when the quotient
     // is B^nq - 1 or next to it: start from that instead.

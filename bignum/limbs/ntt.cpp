@@ -158,8 +158,7 @@ void convolve(const field& f, limb* out, const limb* a, std::size_t na, const li
   }
   // Each pointwise product also takes the inverse transform's 1/n; as both
   // multiplications divide by 2^64, the scale is held as n^-1 2^128 mod p.
-  const limb scale = montgomery(f, static_cast<limb>(
-                                       (wide{inverse_of(f, n)} << 64) % f.p));
+  const limb scale = montgomery(f, static_cast<limb>((wide{inverse_of(f, n)} << 64) % f.p));
   const limb* second = square ? out : other;
   for (std::size_t i = 0; i < n; ++i)
     out[i] = mul(f, mul(f, out[i], second[i]), scale);

@@ -5,16 +5,16 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 #include <string>
-#include <functional>
 #include <system_error>
 #include <thread>
 
-#include "app/dialogue.h"
 #include "app/console/progress.h"
-#include "app/console/terminal_line.h"
 #include "app/console/terminal_input.h"
+#include "app/console/terminal_line.h"
+#include "app/dialogue.h"
 
 #if !defined(_WIN32)
 #include <fcntl.h>
@@ -154,7 +154,10 @@ TEST(Console, TerminalInputAHeldEndOfFileKeyEndsTheInputThere) {
   ASSERT_EQ(pipe(ends), 0);
   terminal_input keys(ends[0]);
   std::istream in(&keys);
-  keys.hold("7\n\x04" "8\n", '\x04');
+  keys.hold(
+      "7\n\x04"
+      "8\n",
+      '\x04');
   int a = 0, b = 0;
   in >> a >> b;
   EXPECT_EQ(a, 7);

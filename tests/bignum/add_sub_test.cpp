@@ -53,7 +53,8 @@ TEST(AddSub, SelfAdditionDoublesAcrossGrowth) {
   std::vector<std::uint32_t> capacities;
   for (int i = 0; i < 100; ++i) {
     x += x;
-    if (capacities.empty() || capacities.back() != layout::capacity(x)) capacities.push_back(layout::capacity(x));
+    if (capacities.empty() || capacities.back() != layout::capacity(x))
+      capacities.push_back(layout::capacity(x));
     if (i == 9) {
       EXPECT_EQ(text_of(x), "1024");
     }

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "bignum/layout.h"
 #include "allocation_hooks.h"
 #include "app/factorial.h"
+#include "bignum/layout.h"
 #include "test_support.h"
 
 using namespace uhigh_bench;
@@ -177,7 +177,8 @@ TEST(PublicApi, MovesTakeTheArrayAndLeaveAnAssignableValue) {
   uhigh taken(std::move(source));
   EXPECT_EQ(layout::digits(taken), array);
   EXPECT_EQ(text_of(taken), "123456789012");
-  EXPECT_TRUE(layout::capacity(source) == 0 && layout::length(source) == 0 && layout::digits(source) == nullptr);
+  EXPECT_TRUE(layout::capacity(source) == 0 && layout::length(source) == 0 &&
+              layout::digits(source) == nullptr);
 
   source = uhigh(42);  // a moved-from value may be assigned to
   EXPECT_EQ(text_of(source), "42");

@@ -163,4 +163,3 @@ TEST(Boundary, MovesAMovedFromValueIsZeroToEveryOperation) {
   EXPECT_TRUE(f == uhigh(0) && g == uhigh(0) && h == uhigh(0));
   EXPECT_EQ(text_of(h + uhigh(5)), "5");
 }
-

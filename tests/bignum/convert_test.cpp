@@ -45,8 +45,9 @@ TEST(Convert, ConversionEveryIntegerTypeAtItsLimitAndOnePast) {
   check_limit<unsigned long long>();
   EXPECT_EQ(static_cast<std::uint64_t>(uhigh(std::string_view("12345678901234567890"))),
             12345678901234567890u);
-  EXPECT_THROW(static_cast<void>(static_cast<int>(uhigh(std::string_view("1" + std::string(80, '0'))))),
-               std::overflow_error);
+  EXPECT_THROW(
+      static_cast<void>(static_cast<int>(uhigh(std::string_view("1" + std::string(80, '0'))))),
+      std::overflow_error);
 #if defined(__SIZEOF_INT128__)
   __extension__ typedef unsigned __int128 u128;
   __extension__ typedef __int128 i128;
@@ -54,7 +55,8 @@ TEST(Convert, ConversionEveryIntegerTypeAtItsLimitAndOnePast) {
   EXPECT_TRUE(static_cast<u128>(uhigh(all)) == all);
   EXPECT_THROW(static_cast<void>(static_cast<u128>(uhigh(all) + uhigh(1))), std::overflow_error);
   EXPECT_TRUE(static_cast<i128>(uhigh(static_cast<i128>(all >> 1))) == static_cast<i128>(all >> 1));
-  EXPECT_THROW(static_cast<void>(static_cast<i128>(uhigh(all >> 1) + uhigh(1))), std::overflow_error);
+  EXPECT_THROW(static_cast<void>(static_cast<i128>(uhigh(all >> 1) + uhigh(1))),
+               std::overflow_error);
 #endif
 }
 
@@ -123,11 +125,12 @@ TEST(Convert, StreamInputReadsAsUnsignedExtractionDoes) {
   std::string rest;
   EXPECT_EQ(read("  \n+000123456789012345678901234567890abc", v, rest), std::ios_base::goodbit);
   EXPECT_EQ(text_of(v), "123456789012345678901234567890");
-  EXPECT_EQ(rest, "abc");  // the first non-digit stays
+  EXPECT_EQ(rest, "abc");                                 // the first non-digit stays
   EXPECT_EQ(read("42", v, rest), std::ios_base::eofbit);  // as for int
   EXPECT_EQ(text_of(v), "42");
   // Every malformed start that unsigned extraction refuses: one sign at most.
-  for (const std::string bad : {"", "   ", "-5", "+", "x1", "+-1", "++5", "-+5", "--5", "+ 5", "+x"}) {
+  for (const std::string bad :
+       {"", "   ", "-5", "+", "x1", "+-1", "++5", "-+5", "--5", "+ 5", "+x"}) {
     uhigh w(99);
     EXPECT_TRUE(read(bad, w, rest) & std::ios_base::failbit) << bad;
     EXPECT_EQ(text_of(w), "99") << bad;  // unchanged

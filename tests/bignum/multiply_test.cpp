@@ -14,54 +14,37 @@ using test::text_of;
 
 // A uhigh factor of up to ten digits is the benchmark's path: a digit
 // factor is one pass, ten a shift, and anything above long multiplication.
-TEST(Multiply, SmallUhighDigitFactorsCarryIntoANewTopDigit) {
-  uhigh a(25);
-  a *= uhigh(4);
-  EXPECT_EQ(text_of(a), "100");
-
-  uhigh b(99);
-  b *= uhigh(9);  // 9 * 9 + 8 = 89 at the top position, final carry 8
-  EXPECT_EQ(text_of(b), "891");
-
-  uhigh one = from_text("1234");
-  one *= uhigh(1);
-  EXPECT_EQ(text_of(one), "1234");
-}
-
-TEST(Multiply, SmallUhighTenShiftsAndAZeroProductIsOneDigit) {
-  uhigh a(25);
-  a *= uhigh(10);
-  EXPECT_EQ(text_of(a), "250");
-
-  // A zero leaves as the single digit 0, so it still compares below 7 and
-  // adding to it gives no leading zeros.
-  uhigh z(0);
-  z *= uhigh(10);
-  EXPECT_EQ(digits_of(z), (std::vector<int>{0}));
-
-  uhigh c(12345);
-  c *= uhigh(0);
-  EXPECT_EQ(digits_of(c), (std::vector<int>{0}));
-  EXPECT_LT(compare(c, uhigh(7)), 0);
-  c += uhigh(1);
-  EXPECT_EQ(text_of(c), "1");
-}
-
-TEST(Multiply, SmallUhighAboveTenGoesThroughLongMultiplication) {
-  // Catches a small factor sent to the word product: the long
-  // multiplication makes one digit product per factor digit.
-  uhigh a(7);
-  {
-    const test::kernel_log log;
-    a *= uhigh(12);
-    const auto& calls = log.calls();
-    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& c) { return c.kernel == "mul_digit"; }), 2);
-    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const auto& c) { return c.kernel == "mul_word"; }), 0);
+TEST(Multiply, SmallUhighFactorsByDigitShiftAndLongMultiplication) {
+  const struct {
+    const char* value;
+    int factor;
+    const char* product;
+  } cases[] = {{"25", 4, "100"},    {"99", 9, "891"},  // 9 * 9 + 8 at the top, a carry of 8 out
+               {"1234", 1, "1234"}, {"25", 10, "250"}, {"0", 10, "0"},
+               {"12345", 0, "0"},   {"7", 12, "84"},   {"99", 255, "25245"}};
+  for (const auto& c : cases) {
+    uhigh x = from_text(c.value);
+    x *= uhigh(c.factor);
+    EXPECT_EQ(text_of(x), c.product) << c.value << " * " << c.factor;
   }
-  EXPECT_EQ(text_of(a), "84");
-  uhigh b(99);
-  b *= uhigh(255);
-  EXPECT_EQ(text_of(b), "25245");
+  // A zero product is the single digit 0, so it still compares below 7 and
+  // adding to it gives no leading zeros.
+  uhigh z(12345);
+  z *= uhigh(0);
+  EXPECT_EQ(digits_of(z), (std::vector<int>{0}));
+  EXPECT_LT(compare(z, uhigh(7)), 0);
+  z += uhigh(1);
+  EXPECT_EQ(text_of(z), "1");
+  // Catches a small factor sent to the word product: long multiplication
+  // makes one digit product per factor digit.
+  const test::kernel_log log;
+  z *= uhigh(12);
+  const auto made = [&](const char* kernel) {
+    return std::count_if(log.calls().begin(), log.calls().end(),
+                         [&](const auto& call) { return call.kernel == kernel; });
+  };
+  EXPECT_EQ(made("mul_digit"), 2);
+  EXPECT_EQ(made("mul_word"), 0);
 }
 
 TEST(Multiply, ByUhighSmallProducts) {

@@ -70,18 +70,26 @@ std::vector<operation> packed_operations() {
       {"Karatsuba product", product, 3000, 2600},
       {"transform product", product, 19000, 18000},
       {"in-place product", in_place, 3000, 40},
-      {"in-place square", [](uhigh& x, uhigh&, uhigh& first, uhigh&) { x *= x; first = std::move(x); }, 2000, 1},
+      {"in-place square",
+       [](uhigh& x, uhigh&, uhigh& first, uhigh&) {
+         x *= x;
+         first = std::move(x);
+       },
+       2000, 1},
       {"one-limb quotient", quotient, 500, 19},
       {"schoolbook remainder", remainder, 1200, 500},
       {"Newton divmod", both, 7000, 3100},
       {"pow", [](uhigh& x, uhigh&, uhigh& first, uhigh&) { first = pow(x, 7); }, 40, 1},
   };
 #if defined(__SIZEOF_INT128__)
-  all.push_back({"128-bit factor", [](uhigh& x, uhigh&, uhigh& first, uhigh&) {
-                   __extension__ const unsigned __int128 factor = ~static_cast<unsigned __int128>(0) / 3;
+  all.push_back({"128-bit factor",
+                 [](uhigh& x, uhigh&, uhigh& first, uhigh&) {
+                   __extension__ const unsigned __int128 factor =
+                       ~static_cast<unsigned __int128>(0) / 3;
                    x *= factor;
                    first = std::move(x);
-                 }, 300, 1});
+                 },
+                 300, 1});
 #endif
   return all;
 }

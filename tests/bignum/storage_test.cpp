@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "bignum/layout.h"
 #include "allocation_hooks.h"
+#include "bignum/layout.h"
 #include "kernel_log.h"
 #include "test_support.h"
 
@@ -18,7 +18,6 @@ using uhigh_detail::layout;
 using test::array_of;
 using test::digits_of;
 using test::from_text;
-
 
 TEST(Storage, ConstructionDigitsUnitsFirstInTenBytes) {
   const uhigh zero(0);

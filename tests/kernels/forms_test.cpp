@@ -110,7 +110,8 @@ TEST_P(KernelForm, MultiplyByADigitEqualsTheReference) {
       for (digit m = 0; m <= 9; ++m) {
         for (digit carry = 0; carry <= 8; ++carry) {
           run want(n), got(n);
-          const digit w = uhigh_detail::kernels::reference.mul_digit(want.data(), a.data(), n, m, carry);
+          const digit w =
+              uhigh_detail::kernels::reference.mul_digit(want.data(), a.data(), n, m, carry);
           ASSERT_EQ(fast.mul_digit(got.data(), a.data(), n, m, carry), w)
               << describe("mul_digit", n, carry, "") << " m=" << int{m};
           ASSERT_EQ(got, want) << describe("mul_digit", n, carry, "") << " m=" << int{m};
@@ -147,7 +148,8 @@ TEST_P(KernelForm, MultiplyByAWordEqualsTheReference) {
     for (const run& a : patterns(n, random)) {
       for (const std::uint64_t k : factors) {
         run want(n), got(n);
-        const std::uint64_t w = uhigh_detail::kernels::reference.mul_word(want.data(), a.data(), n, k);
+        const std::uint64_t w =
+            uhigh_detail::kernels::reference.mul_word(want.data(), a.data(), n, k);
         ASSERT_EQ(fast.mul_word(got.data(), a.data(), n, k), w) << "mul_word n=" << n << " k=" << k;
         ASSERT_EQ(got, want) << "mul_word n=" << n << " k=" << k;
         got = a;
@@ -172,7 +174,8 @@ TEST_P(KernelForm, MultiplyByAWordJustBelowAndAtAPowerOfTen) {
         run a(n, 0);
         std::copy(value.digit_data(), value.digit_data() + value.digit_count(), a.begin());
         run want(n), got(n);
-        const std::uint64_t w = uhigh_detail::kernels::reference.mul_word(want.data(), a.data(), n, k);
+        const std::uint64_t w =
+            uhigh_detail::kernels::reference.mul_word(want.data(), a.data(), n, k);
         ASSERT_EQ(fast.mul_word(got.data(), a.data(), n, k), w) << "n=" << n << " k=" << k;
         ASSERT_EQ(got, want) << "n=" << n << " k=" << k;
       }

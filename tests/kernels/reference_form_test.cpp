@@ -19,7 +19,8 @@ TEST(ReferenceForm, SplitDecimalQuotientHighRemainderLow) {
   EXPECT_EQ(uhigh_detail::split_decimal(0), 0);
   EXPECT_EQ(uhigh_detail::split_decimal(89), (8 << 8) | 9);
   EXPECT_EQ(uhigh_detail::split_decimal(127), (12 << 8) | 7);
-  EXPECT_EQ(uhigh_detail::decimal_low(uhigh_detail::split_decimal(-3)), -3);  // remainder keeps the sign
+  EXPECT_EQ(uhigh_detail::decimal_low(uhigh_detail::split_decimal(-3)),
+            -3);  // remainder keeps the sign
   for (int v = 0; v <= 127; ++v) {
     const auto split = uhigh_detail::split_decimal(static_cast<std::int8_t>(v));
     ASSERT_EQ(uhigh_detail::decimal_high(split) * 10 + uhigh_detail::decimal_low(split), v);

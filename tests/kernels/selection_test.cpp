@@ -36,8 +36,7 @@ early_thread started_early;
 
 TEST(KernelSelection, AThreadFromAStaticInitialiserComputesCorrectly) {
   if (started_early.worker.joinable()) started_early.worker.join();
-  EXPECT_EQ(started_early.result,
-            "1606938044258990275541962092341162602522202993782792835301376");
+  EXPECT_EQ(started_early.result, "1606938044258990275541962092341162602522202993782792835301376");
   // The ones that follow from there on see the same choice.
   uhigh x(1);
   for (int i = 0; i < 200; ++i)
@@ -56,7 +55,8 @@ TEST(KernelSelection, NamesTheFormsAndRefusesUnknownOnes) {
 }
 
 TEST(KernelSelection, StartsOnTheFastestFormTheCpuRuns) {
-  EXPECT_EQ(test::startup_form, uhigh_detail::kernels::available().back()) << test::startup_form->name;
+  EXPECT_EQ(test::startup_form, uhigh_detail::kernels::available().back())
+      << test::startup_form->name;
 }
 
 TEST(KernelSelection, ChoiceFollowsTheCpuFeatures) {

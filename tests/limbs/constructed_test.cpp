@@ -46,7 +46,8 @@ TEST(LimbsConstructed, ExactMultiplesTakeTheLastCorrectionOfEveryDivisorStep) {
       q[n - 1] |= 1;  // never all zero
       a[n] = limbs::mul_1(a.data(), q.data(), n, d);
       // a = q d exactly, over n + 1 limbs; the carry limb is below d < B.
-      ASSERT_EQ(limbs::div_1(quotient.data(), a.data(), n + 1, d), 0u) << "d " << d << ", trial " << trial;
+      ASSERT_EQ(limbs::div_1(quotient.data(), a.data(), n + 1, d), 0u)
+          << "d " << d << ", trial " << trial;
       ASSERT_EQ(quotient[n], 0u);
       ASSERT_EQ(std::vector<limb>(quotient.begin(), quotient.begin() + static_cast<long>(n)), q)
           << "d " << d << ", trial " << trial;

@@ -151,9 +151,17 @@ TEST(Limbs, EveryMethodEqualsTheRowByRowProduct) {
       ASSERT_EQ(r, reference_product(a, a)) << "transforms, squared " << n;
     }
   }
-  for (const auto& [na, nb] : {std::pair<std::size_t, std::size_t>{1, 1}, {300, 63}, {300, 64},
-                               {899, 899}, {900, 899}, {900, 900}, {901, 900}, {2500, 900},
-                               {5000, 64}, {999, 3}, {77, 1000}}) {
+  for (const auto& [na, nb] : {std::pair<std::size_t, std::size_t>{1, 1},
+                               {300, 63},
+                               {300, 64},
+                               {899, 899},
+                               {900, 899},
+                               {900, 900},
+                               {901, 900},
+                               {2500, 900},
+                               {5000, 64},
+                               {999, 3},
+                               {77, 1000}}) {
     const auto a = random_limbs(random, na, 2), b = random_limbs(random, nb, 0);
     std::vector<limb> r(na + nb), scratch(limbs::scratch_for(na, nb));
     limbs::mul(r.data(), a.data(), na, b.data(), nb, scratch.data());
@@ -214,8 +222,9 @@ TEST(Limbs, EveryDivisionMethodMeetsTheIdentity) {
   // blocks of quotient, and divisors whose top limbs are all B - 1 or
   // exactly B/2 (the estimate's extremes).
   const std::pair<std::size_t, std::size_t> shapes[] = {
-      {2, 2}, {3, 2}, {40, 2}, {40, 39}, {158, 79}, {159, 80}, {160, 80}, {161, 81}, {180, 81},
-      {250, 170}, {400, 300}, {1000, 100}, {1000, 333}, {2000, 950}, {1900, 1000}};
+      {2, 2},     {3, 2},      {40, 2},     {40, 39},    {158, 79},
+      {159, 80},  {160, 80},   {161, 81},   {180, 81},   {250, 170},
+      {400, 300}, {1000, 100}, {1000, 333}, {2000, 950}, {1900, 1000}};
   for (const auto& [na, nb] : shapes) {
     for (int shape = 0; shape < 4; ++shape) {
       auto a = random_limbs(random, na, shape % 3), b = random_limbs(random, nb, shape % 3);

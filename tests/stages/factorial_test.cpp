@@ -1,6 +1,6 @@
 // n! against exact values.
-#include "bignum/layout.h"
 #include "app/factorial.h"
+#include "bignum/layout.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@ namespace {
 // runs on. Other threads may allocate at any moment (the boundary tests start
 // one from a static initialiser, which a loaded machine may schedule late,
 // in the middle of another test's count).
-thread_local long countdown = -1;  // < 0: never fail
+thread_local long countdown = -1;      // < 0: never fail
 thread_local long any_countdown = -1;  // the same, for allocations of any kind
 thread_local long allocations = 0;
 

@@ -61,8 +61,8 @@ inline std::string power_report(const std::string& time) { return "Elapsed: " + 
 // The sample session with answers 5, 1000, 10, 1000 and times of 15 ms and
 // 1,234,567 ms.
 inline const std::string sample = banner + n_prompt + count_prompt + factorial_report("0.015") +
-                                  "5! = 120\n\n" + p_prompt + count_prompt + power_report("1234.57") +
-                                  "2^10 = 1024\n";
+                                  "5! = 120\n\n" + p_prompt + count_prompt +
+                                  power_report("1234.57") + "2^10 = 1024\n";
 inline const std::vector<std::int32_t> sample_clock = {1000, 1015, -600000, 634567};
 
 }  // namespace test

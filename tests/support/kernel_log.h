@@ -27,11 +27,13 @@ class kernel_log final : uhigh_detail::kernels::call_watcher {
   const std::vector<kernel_call>& calls() const { return calls_; }
 
  private:
-  void called(uhigh_detail::kernels::kernel which, const uhigh_detail::kernels::digit* r, const uhigh_detail::kernels::digit* a,
-              const uhigh_detail::kernels::digit* b, std::size_t n) override;
+  void called(uhigh_detail::kernels::kernel which, const uhigh_detail::kernels::digit* r,
+              const uhigh_detail::kernels::digit* a, const uhigh_detail::kernels::digit* b,
+              std::size_t n) override;
 
   std::vector<kernel_call> calls_;
-  uhigh_detail::kernels::watching watching_{*this, uhigh_detail::kernels::reference};  // last: made after calls_
+  uhigh_detail::kernels::watching watching_{
+      *this, uhigh_detail::kernels::reference};  // last: made after calls_
 };
 
 }  // namespace test

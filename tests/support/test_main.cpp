@@ -10,8 +10,8 @@
 // tests/bignum/ (the class) and tests/stages/ (the benchmark's stages and
 // whole dialogue), chosen by folder, so a new test there is never left
 // out. --suites=once runs all the others (the kernels' own tests, which
-// go through every form themselves, the limbs and the program), once. --list-forms prints the forms this build has
-// that this CPU runs, one a line, for scripts that go through every form.
+// go through every form themselves, the limbs and the program), once. --list-forms prints the forms
+// this build has that this CPU runs, one a line, for scripts that go through every form.
 #include <gtest/gtest.h>
 
 #include <algorithm>

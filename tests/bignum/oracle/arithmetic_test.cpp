@@ -24,7 +24,6 @@ using namespace oracle;
 using test::from_text;
 using test::text_of;
 
-
 TEST(Oracle, AdditionSubtractionAndComparison) {
   std::mt19937 random(seed());
   for (int i = 0; i < 1500; ++i) {
@@ -79,8 +78,7 @@ TEST(Oracle, SmallFactors) {
   std::mt19937 random(seed() + 2);
   for (int i = 0; i < 120; ++i) {
     SCOPED_TRACE(trace(i));
-    const std::string x =
-        random_number(random, random_length(random, small_bounds() ? 800 : 5000));
+    const std::string x = random_number(random, random_length(random, small_bounds() ? 800 : 5000));
     for (int factor = 0; factor <= 255; ++factor) {
       uhigh product = from_text(x);
       product *= static_cast<std::uint8_t>(factor);
@@ -197,4 +195,3 @@ TEST(Oracle, DialogueResultsPastSixtyFiveThousandDigits) {
   EXPECT_NE(out.str().find("\n17300! = " + fact.get_str() + "\n\n"), std::string::npos);
   EXPECT_NE(out.str().find("\n2^217800 = " + power.get_str() + "\n"), std::string::npos);
 }
-

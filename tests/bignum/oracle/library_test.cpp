@@ -74,12 +74,12 @@ TEST(Oracle, LongProductsOfEveryShapeAndSize) {
   std::mt19937 random(seed() + 40);
   const bool small = small_bounds();
   std::vector<std::pair<std::size_t, std::size_t>> shapes = {
-      {11, 11}, {12, 11}, {1215, 1215}, {1216, 1216}, {1217, 1217}, {1216, 11}, {17099, 17099},
-      {17100, 17100}, {17101, 17101}, {17100, 1216}, {40000, 17100}, {1000, 100}, {10000, 1000},
-      {1000000, 1000}};
+      {11, 11},       {12, 11},       {1215, 1215},   {1216, 1216},   {1217, 1217},
+      {1216, 11},     {17099, 17099}, {17100, 17100}, {17101, 17101}, {17100, 1216},
+      {40000, 17100}, {1000, 100},    {10000, 1000},  {1000000, 1000}};
   if (!small) {
-    shapes.insert(shapes.end(), {{100000, 100000}, {100000, 10000}, {1000000, 1000000},
-                                 {1000000, 100000}});
+    shapes.insert(shapes.end(),
+                  {{100000, 100000}, {100000, 10000}, {1000000, 1000000}, {1000000, 100000}});
   }
   if (!UHIGH_PACKED) {
     // Without 128-bit products (32-bit ARM) every product is long
@@ -119,9 +119,14 @@ TEST(Oracle, BuiltInFactorsOfEveryWidthInOnePass) {
   for (int round = 0; round < 60; ++round) {
     std::mt19937 digits(static_cast<unsigned>(random()));
     const std::string text = random_number(digits, 1 + random() % most);
-    const unsigned long long k = round < 6 ? std::vector<unsigned long long>{
-        0, 1, 9999999999999999999ull, 10000000000000000000ull, ~0ull, 4294967296ull}[round]
-                                           : random() >> (random() % 64);
+    const unsigned long long k = round < 6
+                                     ? std::vector<unsigned long long>{0,
+                                                                       1,
+                                                                       9999999999999999999ull,
+                                                                       10000000000000000000ull,
+                                                                       ~0ull,
+                                                                       4294967296ull}[round]
+                                     : random() >> (random() % 64);
     SCOPED_TRACE(trace(round));
     const mpz_class x(text, 10);
     const std::string expected = mpz_class(x * mpz_class(std::to_string(k), 10)).get_str();
@@ -154,12 +159,12 @@ TEST(Oracle, DivisionOfEveryShapeAndSize) {
   std::mt19937 random(seed() + 50);
   const bool small = small_bounds();
   std::vector<std::pair<std::size_t, std::size_t>> shapes = {
-      {1, 1}, {19, 19}, {20, 19}, {20, 20}, {39, 20}, {200, 38}, {1519, 1519}, {3040, 1520},
-      {3041, 1521}, {3000, 1500}, {5000, 2000}, {5000, 3400}, {20000, 19000}, {40000, 20000},
-      {100000, 1000}, {100000, 99999}};
+      {1, 1},         {19, 19},       {20, 19},       {20, 20},       {39, 20},     {200, 38},
+      {1519, 1519},   {3040, 1520},   {3041, 1521},   {3000, 1500},   {5000, 2000}, {5000, 3400},
+      {20000, 19000}, {40000, 20000}, {100000, 1000}, {100000, 99999}};
   if (!small) {
-    shapes.insert(shapes.end(), {{200000, 100000}, {1000000, 500000}, {1000000, 1000},
-                                 {1000000, 900000}});
+    shapes.insert(shapes.end(),
+                  {{200000, 100000}, {1000000, 500000}, {1000000, 1000}, {1000000, 900000}});
   }
   if (!UHIGH_PACKED) shapes = {{1, 1}, {20, 19}, {39, 20}, {200, 38}, {600, 300}};
   for (const auto& [na, nb] : shapes) {
@@ -201,9 +206,14 @@ TEST(Oracle, BuiltInDivisorsOfEveryWidth) {
   for (int round = 0; round < 60; ++round) {
     std::mt19937 digits(static_cast<unsigned>(random()));
     const std::string text = random_number(digits, 1 + random() % most);
-    const unsigned long long k = round < 6 ? std::vector<unsigned long long>{
-        1, 9, 9999999999999999999ull, 10000000000000000000ull, ~0ull, 4294967296ull}[round]
-                                           : 1 + (random() >> (random() % 64));
+    const unsigned long long k = round < 6
+                                     ? std::vector<unsigned long long>{1,
+                                                                       9,
+                                                                       9999999999999999999ull,
+                                                                       10000000000000000000ull,
+                                                                       ~0ull,
+                                                                       4294967296ull}[round]
+                                     : 1 + (random() >> (random() % 64));
     SCOPED_TRACE(trace(round));
     const mpz_class x(text, 10), mk(std::to_string(k), 10);
     uhigh u(std::string_view{text});

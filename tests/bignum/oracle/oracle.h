@@ -69,7 +69,8 @@ constexpr bool sanitized = false;
 #endif
 inline bool small_bounds() {
   static const bool emulated = std::getenv("UHIGH_EMULATED") != nullptr;
-  return sanitized || emulated || &uhigh_detail::kernels::active() == &uhigh_detail::kernels::reference;
+  return sanitized || emulated ||
+         &uhigh_detail::kernels::active() == &uhigh_detail::kernels::reference;
 }
 
 inline std::string trace(int i) {
