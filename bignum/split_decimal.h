@@ -1,5 +1,12 @@
 // The one digit helper shared by every per-digit loop: divide a small signed
 // value by ten and hand back quotient and remainder together.
+//
+// The class's digit steps store every digit they write through this split,
+// also where the value is already 0..9 (a final carry, a digit character's
+// value, a multiplier digit), for which the split gives the value back.
+// That is the algorithms' own step, part of the work the benchmark times,
+// so it stays; with a constant-divisor division it costs a multiply and a
+// shift.
 #pragma once
 
 #include <cstdint>
