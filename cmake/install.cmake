@@ -89,13 +89,15 @@ same for 2^p computed by doubling.")
 
 set(CPACK_DEBIAN_DEV_PACKAGE_NAME libuhigh-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEV_DESCRIPTION
-    "decimal arbitrary-precision unsigned integers (development files)
-uhigh is a C++17 class for arbitrary-precision unsigned integers kept as
+# What both library packages say of the class, before their own line.
+set(uhigh_about "uhigh is a C++17 class for arbitrary-precision unsigned integers kept as
 decimal digits, one per byte, so that printing needs no conversion of
 base. Its digit loops run on SSE2, AVX2, AVX-512 or NEON where the CPU
 has them.
-.
+.")
+set(CPACK_DEBIAN_DEV_DESCRIPTION
+    "decimal arbitrary-precision unsigned integers (development files)
+${uhigh_about}
 This package holds the headers, the static library, the CMake package
 (find_package(uhigh)) and the pkg-config file (uhigh).")
 
@@ -104,11 +106,7 @@ if(BUILD_SHARED_LIBS)
   set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
   set(CPACK_DEBIAN_RUNTIME_DESCRIPTION
       "decimal arbitrary-precision unsigned integers (shared library)
-uhigh is a C++17 class for arbitrary-precision unsigned integers kept as
-decimal digits, one per byte, so that printing needs no conversion of
-base. Its digit loops run on SSE2, AVX2, AVX-512 or NEON where the CPU
-has them.
-.
+${uhigh_about}
 This package holds the shared library.")
   # libuhigh1 says which of its versions a program built against it needs
   # (its shlibs file), and has the dynamic linker's cache refreshed through

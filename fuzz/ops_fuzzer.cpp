@@ -141,12 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // 17100 digits), give or take a little; the product is checked and
         // dropped, so the values stay short.
         const std::size_t around = in.byte() % 2 == 0 ? 1216 : 17100;
-        const std::size_t length = around - 40 + in.byte() % 80;
-        std::string text(length, '0');
-        const std::uint8_t seed = in.byte();
-        for (std::size_t k = 0; k < length; ++k)
-          text[k] = static_cast<char>('0' + (seed * (k + 1) + k / 7) % 10);
-        text[0] = '7';
+        const std::string text = long_number(in, around - 40 + in.byte() % 80, 7);
         const uhigh multiplier(std::string_view{text});
         const mpz_class m(text, 10);
         uhigh product(a);
@@ -208,12 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       }
       case 15: {  // a divisor across the reciprocal's threshold (80 limbs, 1520 digits)
-        const std::size_t length = 1480 + in.byte() % 80;
-        std::string text(length, '0');
-        const std::uint8_t seed = in.byte();
-        for (std::size_t k = 0; k < length; ++k)
-          text[k] = static_cast<char>('0' + (seed * (k + 1) + k / 5) % 10);
-        text[0] = '3';
+        const std::string text = long_number(in, 1480 + in.byte() % 80, 5);
         const uhigh d(std::string_view{text});
         const mpz_class md(text, 10);
         // A dividend of one to three times the divisor's length, or less

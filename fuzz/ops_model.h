@@ -34,6 +34,18 @@ struct reader {
   }
 };
 
+// Decimal text of length digits (no leading zero) from one seed byte of the
+// input, its digits varied with a period of about `period`: operands long
+// enough to cross a method's threshold, from a few bytes.
+inline std::string long_number(reader& in, std::size_t length, unsigned period) {
+  std::string text(length, '0');
+  const std::uint8_t seed = in.byte();
+  for (std::size_t k = 0; k < length; ++k)
+    text[k] = static_cast<char>('0' + (seed * (k + 1) + k / period) % 10);
+  text[0] = static_cast<char>('1' + seed % 9);
+  return text;
+}
+
 inline std::string text_of(const uhigh& x) {
   std::ostringstream out;
   out << x;

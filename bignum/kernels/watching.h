@@ -54,37 +54,27 @@ class watching {
   static void tell(kernel which, const digit* r, const digit* a, const digit* b, std::size_t n) {
     if (watcher_ != nullptr) watcher_->called(which, r, a, b, n);
   }
-  static digit add(digit* r, const digit* a, const digit* b, std::size_t n, digit c) {
-    tell(kernel::add, r, a, b, n);
-    return worker_->add(r, a, b, n, c);
+  // Each entry tells, then calls the same entry of the form doing the work:
+  // entry is the table's field, Out its result, Rest the arguments after
+  // the run length.
+  template <kernel which, auto entry, class Out, class... Rest>
+  static Out two_runs(digit* r, const digit* a, const digit* b, std::size_t n, Rest... rest) {
+    tell(which, r, a, b, n);
+    return (worker_->*entry)(r, a, b, n, rest...);
   }
-  static digit add_carry(digit* r, const digit* a, std::size_t n, digit c) {
-    tell(kernel::add_carry, r, a, nullptr, n);
-    return worker_->add_carry(r, a, n, c);
+  template <kernel which, auto entry, class Out, class... Rest>
+  static Out one_run(digit* r, const digit* a, std::size_t n, Rest... rest) {
+    tell(which, r, a, nullptr, n);
+    return (worker_->*entry)(r, a, n, rest...);
   }
-  static digit sub(digit* r, const digit* a, const digit* b, std::size_t n, digit c) {
-    tell(kernel::sub, r, a, b, n);
-    return worker_->sub(r, a, b, n, c);
-  }
-  static digit sub_borrow(digit* r, const digit* a, std::size_t n, digit c) {
-    tell(kernel::sub_borrow, r, a, nullptr, n);
-    return worker_->sub_borrow(r, a, n, c);
-  }
-  static digit mul_digit(digit* r, const digit* a, std::size_t n, digit m, digit c) {
-    tell(kernel::mul_digit, r, a, nullptr, n);
-    return worker_->mul_digit(r, a, n, m, c);
-  }
-  static std::uint64_t mul_word(digit* r, const digit* a, std::size_t n, std::uint64_t k) {
-    tell(kernel::mul_word, r, a, nullptr, n);
-    return worker_->mul_word(r, a, n, k);
-  }
-  static constexpr table form = {.name = "watching",
-                                 .add = add,
-                                 .add_carry = add_carry,
-                                 .sub = sub,
-                                 .sub_borrow = sub_borrow,
-                                 .mul_digit = mul_digit,
-                                 .mul_word = mul_word};
+  static constexpr table form = {
+      .name = "watching",
+      .add = two_runs<kernel::add, &table::add, digit, digit>,
+      .add_carry = one_run<kernel::add_carry, &table::add_carry, digit, digit>,
+      .sub = two_runs<kernel::sub, &table::sub, digit, digit>,
+      .sub_borrow = one_run<kernel::sub_borrow, &table::sub_borrow, digit, digit>,
+      .mul_digit = one_run<kernel::mul_digit, &table::mul_digit, digit, digit, digit>,
+      .mul_word = one_run<kernel::mul_word, &table::mul_word, std::uint64_t, std::uint64_t>};
 
   inline static thread_local call_watcher* watcher_ = nullptr;
   inline static const table* worker_ = nullptr;

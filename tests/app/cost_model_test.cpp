@@ -77,30 +77,35 @@ TEST(CostModel, SharesRunFromZeroToOne) {
   EXPECT_EQ(cost_model(stage::factorial, 0).share(0), 1);  // 0! has no steps
 }
 
-TEST(CostModel, FollowsTheCountedWorkOfAFactorial) {
-  for (const int n : {2000, 3000}) {
-    std::vector<double> steps;
-    {
-      const test::kernel_log log;
-      stage_work::factorial_repetition(n);
-      steps = work_per_step(log.calls(), "sub_borrow");
+namespace {
+
+// The model against one repetition's counted work: the steps are told
+// apart by the kernel that ends each one.
+void expect_model_follows(stage what, int operand, const char* step_end) {
+  std::vector<double> steps;
+  {
+    const test::kernel_log log;
+    if (what == stage::factorial) {
+      stage_work::factorial_repetition(operand);
+    } else {
+      stage_work::power_repetition(operand);
     }
-    ASSERT_EQ(steps.size(), static_cast<std::size_t>(n));
-    EXPECT_LT(largest_gap(cost_model(stage::factorial, n), steps), tolerance) << n << "!";
+    steps = work_per_step(log.calls(), step_end);
   }
+  ASSERT_EQ(steps.size(), static_cast<std::size_t>(operand));
+  EXPECT_LT(largest_gap(cost_model(what, operand), steps), tolerance) << operand;
+}
+
+}  // namespace
+
+TEST(CostModel, FollowsTheCountedWorkOfAFactorial) {
+  for (const int n : {2000, 3000})
+    expect_model_follows(stage::factorial, n, "sub_borrow");
 }
 
 TEST(CostModel, FollowsTheCountedWorkOfAPowerOfTwo) {
-  for (const int p : {30000, 60000}) {
-    std::vector<double> steps;
-    {
-      const test::kernel_log log;
-      stage_work::power_repetition(p);
-      steps = work_per_step(log.calls(), "add_carry");
-    }
-    ASSERT_EQ(steps.size(), static_cast<std::size_t>(p));
-    EXPECT_LT(largest_gap(cost_model(stage::power, p), steps), tolerance) << "2^" << p;
-  }
+  for (const int p : {30000, 60000})
+    expect_model_follows(stage::power, p, "add_carry");
 }
 
 TEST(CostModel, ClosedFormEqualsTheStepByStepSum) {

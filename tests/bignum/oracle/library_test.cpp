@@ -117,16 +117,8 @@ TEST(Oracle, BuiltInFactorsOfEveryWidthInOnePass) {
   std::mt19937_64 random(seed() + 41);
   const std::size_t most = small_bounds() ? 2000 : 50000;
   for (int round = 0; round < 60; ++round) {
-    std::mt19937 digits(static_cast<unsigned>(random()));
-    const std::string text = random_number(digits, 1 + random() % most);
-    const unsigned long long k = round < 6
-                                     ? std::vector<unsigned long long>{0,
-                                                                       1,
-                                                                       9999999999999999999ull,
-                                                                       10000000000000000000ull,
-                                                                       ~0ull,
-                                                                       4294967296ull}[round]
-                                     : random() >> (random() % 64);
+    const std::string text = random_text(random, most);
+    const unsigned long long k = edge_or_random_word(random, round, 0);
     SCOPED_TRACE(trace(round));
     const mpz_class x(text, 10);
     const std::string expected = mpz_class(x * mpz_class(std::to_string(k), 10)).get_str();
@@ -204,16 +196,8 @@ TEST(Oracle, BuiltInDivisorsOfEveryWidth) {
   std::mt19937_64 random(seed() + 51);
   const std::size_t most = small_bounds() ? 2000 : 50000;
   for (int round = 0; round < 60; ++round) {
-    std::mt19937 digits(static_cast<unsigned>(random()));
-    const std::string text = random_number(digits, 1 + random() % most);
-    const unsigned long long k = round < 6
-                                     ? std::vector<unsigned long long>{1,
-                                                                       9,
-                                                                       9999999999999999999ull,
-                                                                       10000000000000000000ull,
-                                                                       ~0ull,
-                                                                       4294967296ull}[round]
-                                     : 1 + (random() >> (random() % 64));
+    const std::string text = random_text(random, most);
+    const unsigned long long k = edge_or_random_word(random, round, 1);
     SCOPED_TRACE(trace(round));
     const mpz_class x(text, 10), mk(std::to_string(k), 10);
     uhigh u(std::string_view{text});

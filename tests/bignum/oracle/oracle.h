@@ -4,6 +4,7 @@
 // failure names the seed and the case.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -48,6 +49,23 @@ inline std::string random_number(std::mt19937& random, std::size_t length) {
   }
   text[0] = static_cast<char>('1' + digit(random) % 9);
   return text;
+}
+
+// Random decimal text of 1 to most digits, in one of the shapes above.
+inline std::string random_text(std::mt19937_64& random, std::size_t most) {
+  std::mt19937 digits(static_cast<unsigned>(random()));
+  return random_number(digits, 1 + random() % most);
+}
+
+// A built-in factor or divisor of at least least (0 or 1): in the first
+// rounds the edges of the word (0 or 1 itself, 9, 10^19 - 1, 10^19, 2^64
+// - 1, 2^32), then random words of every width.
+inline unsigned long long edge_or_random_word(std::mt19937_64& random, int round,
+                                              unsigned long long least) {
+  const unsigned long long edges[] = {
+      least, 9, 9999999999999999999ull, 10000000000000000000ull, ~0ull, 4294967296ull};
+  if (round < 6) return edges[round];
+  return std::max<unsigned long long>(least, random() >> (random() % 64));
 }
 
 inline std::size_t random_length(std::mt19937& random, std::size_t most) {
