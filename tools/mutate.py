@@ -14,7 +14,8 @@ only when they pass; --named runs only such mutants, the quick run. A
 surviving mutant is either a hole in the tests or equivalent (it changes
 no behaviour); the ones known to be equivalent are marked so, with the
 reason, as are the faults only a sanitizer can see (an unused read past a
-run's end), which the ASan run in CI catches.
+run's end), which the ASan run in CI catches, and the few whose only effect
+is a few milliseconds of timing, which no pass/fail test may measure.
 """
 import os
 import shutil
@@ -116,11 +117,12 @@ def main():
                 file.write_text(original)
         if verdict == "survived" and equivalent:
             # Known survivors: equivalent, or a fault only a sanitizer sees.
-            verdict = "sanitizer-only" if equivalent.startswith("asan:") else "equivalent"
+            verdict = ("sanitizer-only" if equivalent.startswith("asan:") else
+                       "timing-only" if equivalent.startswith("timing:") else "equivalent")
         tally[verdict] = tally.get(verdict, 0) + 1
         line = f"{verdict:17} {path}: {text.strip()[:60]!r} -> {replacement.strip()[:60]!r}"
-        if verdict in ("equivalent", "sanitizer-only"):
-            line += f" ({equivalent.removeprefix('asan: ')})"
+        if verdict in ("equivalent", "sanitizer-only", "timing-only"):
+            line += f" ({equivalent.removeprefix('asan: ').removeprefix('timing: ')})"
         print(line, flush=True)
     build_and_test()  # leave the scratch build as the tree is
     print(", ".join(f"{n} {v}" for v, n in sorted(tally.items())))

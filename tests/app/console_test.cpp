@@ -14,6 +14,7 @@
 #include "app/console/progress.h"
 #include "app/console/terminal_input.h"
 #include "app/console/terminal_line.h"
+#include "app/console/time_left.h"
 #include "app/dialogue.h"
 
 #if !defined(_WIN32)
@@ -100,6 +101,16 @@ class stopping_clock final : public millisecond_clock {
  private:
   std::size_t next_ = 0;
 };
+
+TEST(Console, TimeLeftTextChangesUnitExactlyAtTheMinuteAndTheHour) {
+  // Catches an edge off by one: "60 s" for a minute, "60 min" for an hour.
+  using console::duration_text;
+  const std::pair<double, const char*> cases[] = {
+      {0.4, "under 1 s"}, {0.5, "1 s"},          {59.4, "59 s"},         {59.5, "1 min 00 s"},
+      {60, "1 min 00 s"}, {3599, "59 min 59 s"}, {3599.5, "1 h 00 min"}, {7325, "2 h 02 min"}};
+  for (const auto& [seconds, text] : cases)
+    EXPECT_EQ(duration_text(seconds), text) << seconds;
+}
 
 TEST(Console, ATimedRunThatWasStoppedSaysSoOnlyOnATerminal) {
   for (const bool terminal : {false, true}) {

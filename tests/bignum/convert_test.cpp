@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "allocation_hooks.h"
 #include "test_support.h"
 
 using test::text_of;
@@ -160,6 +161,16 @@ TEST(Convert, PowerRepeatedSquaringAndItsEdges) {
   uhigh x(3);
   x = pow(x, 40);  // base and result one object
   EXPECT_EQ(text_of(x), "12157665459056928801");
+  // Catches a refusal left to the squarings: a result surely past the
+  // limit (2^32 + 1 digits, 5 10^9 + 1, about 4.39 10^9 for 99^(2.2 10^9)) is
+  // refused before any squaring allocates, where the late refusal would
+  // first square its way to billions of digits.
+  for (const auto& [base, exponent] :
+       {std::pair{10, 4294967296ull}, {10, 5000000000ull}, {99, 2200000000ull}}) {
+    const uhigh b(base);
+    const test::failing_allocation fail(2);  // the base's copy and the result's 1 succeed
+    EXPECT_THROW(pow(b, exponent), std::length_error) << base << "^" << exponent;
+  }
 }
 
 TEST(Convert, PowerBasesEndingInZeroOrOneAndExponentsPastSixtyFourBits) {

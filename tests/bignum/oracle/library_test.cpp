@@ -95,7 +95,7 @@ TEST(Oracle, LongProductsOfEveryShapeAndSize) {
       } else if (kind == 1) {  // all 9s
         a = std::string(na, '9'), b = std::string(nb, '9');
       } else {  // a power of ten, times runs of zeros inside 9s
-        a = "1" + std::string(na - 1, '0');
+        a = power_of_ten(na - 1);
         b = std::string(nb, '9');
         for (std::size_t i = 1; i + 40 < nb; i += 97)
           b.replace(i, 30, 30, '0');
@@ -169,7 +169,7 @@ TEST(Oracle, DivisionOfEveryShapeAndSize) {
       } else if (kind == 1) {  // all 9s over all 9s, and over a power of ten
         a = std::string(na, '9'), b = std::string(nb, '9');
       } else if (kind == 2) {
-        a = "1" + std::string(na - 1, '0'), b = "1" + std::string(nb - 1, '0');
+        a = power_of_ten(na - 1), b = power_of_ten(nb - 1);
       } else {  // a = q b + r with r = 0 or b - 1 by construction
         b = random_number(random, nb);
         const mpz_class q(random_number(random, std::max<std::size_t>(1, na - nb + 1)), 10);
