@@ -71,8 +71,11 @@ class TerminalUnderUse(unittest.TestCase):
             time.sleep(0.3)
             running_modes = terminal.modes()
             with terminal.lock:
-                if "Elapsed" in terminal.seen[since:]:
-                    return False  # the phase ended: the next one takes the keys afresh
+                # The phase ended meanwhile (its report, its result or the
+                # next question came): the modes between phases are the
+                # terminal's own, and the next phase takes the keys afresh.
+                if any(end in terminal.seen[since:] for end in ("Elapsed", " = ", "raised? ")):
+                    return False
             self.assertTrue(stopped_modes[3] & termios.ECHO, "stopped with the echo off")
             self.assertFalse(running_modes[3] & termios.ICANON, "not raw again after the stop")
             terminal.resize(50)
