@@ -1,4 +1,5 @@
 #include "app/console/terminal_line.h"
+#include "app/console/progress.h"
 
 #include <cstdlib>
 #include <memory>
