@@ -257,9 +257,11 @@ class ProgressLine(unittest.TestCase):
             # The next draw clears to the end of the screen first (all that
             # the old width's line used, wrapped or not) and fits the new
             # width.
-            if not terminal.wait_for_either(f"\r\x1b[J{n}!", "Elapsed: ", after=before):
+            # (A line is "N!  ..."; the result after the last erase is
+            # "N! = ...", which is no draw.)
+            if not terminal.wait_for_either(f"\r\x1b[J{n}!  ", f"{n}! = ", after=before):
                 return False  # the run ended before its next draw
-            end = terminal.wait_for(f"\r\x1b[J{n}!", after=before)
+            end = terminal.wait_for(f"\r\x1b[J{n}!  ", after=before) - 2
             line = terminal.seen[end - len(f"{n}!"):terminal.wait_for("\r", after=end)]
             self.assertLess(len(line.rstrip("\r")), 24, line)
             return True
