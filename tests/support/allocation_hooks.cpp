@@ -27,7 +27,9 @@ void* allocate(std::size_t size) {
 
 void* operator new[](std::size_t size) {
   ++allocations;
-  if (fails_now(countdown) | fails_now(any_countdown)) throw std::bad_alloc();
+  // Both countdowns tick on every allocation, so neither may short-circuit.
+  const bool counted_down = fails_now(countdown);
+  if (fails_now(any_countdown) || counted_down) throw std::bad_alloc();
   return allocate(size);
 }
 

@@ -46,7 +46,8 @@ TEST(Oracle, AdditionSubtractionAndComparison) {
     ASSERT_EQ(text_of(difference), mpz_class(x_larger ? mx - my : my - mx).get_str());
 
     uhigh self = from_text(x);
-    self -= self;
+    const uhigh& alias = self;
+    self -= alias;
     ASSERT_EQ(text_of(self), "0");
 
     const int sign = compare(from_text(x), from_text(y));

@@ -88,8 +88,11 @@ inline std::size_t random_length(std::mt19937& random, std::size_t most) {
 // times slower, and so is everything under an emulator (the cross targets,
 // the older x86-64 CPUs) and under a sanitizer, so those take the same
 // cases with smaller bounds.
+// GCC names a sanitized build with a macro, clang with __has_feature.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool sanitized = true;
+#elif defined(__has_feature)
+constexpr bool sanitized = __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
 #else
 constexpr bool sanitized = false;
 #endif
