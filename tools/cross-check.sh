@@ -62,7 +62,7 @@ echo "== $target: build"
 cmake -S . -B "build-$target" --toolchain "$toolchain" -DUHIGH_BUILD_BENCH=OFF
 cmake --build "build-$target" -j2
 echo "== $target: tests"
-ctest --test-dir "build-$target" --output-on-failure --no-tests=error
+ctest --test-dir "build-$target" -j2 --output-on-failure --no-tests=error
 if [ "$target" = armhf ]; then
   # NEON is optional on ARMv7: on a CPU without it (qemu's cortex-r5f) the
   # program must choose the word form, and nothing else may use NEON.
@@ -70,7 +70,7 @@ if [ "$target" = armhf ]; then
   form=$(QEMU_CPU=cortex-r5f qemu-arm "build-$target/tests/uhigh_tests" \
            --gtest_filter='KernelSelection.*' | sed -n 's/^kernel form: //p')
   [ "$form" = word ] || { echo "without NEON the form chosen was '$form', not word"; exit 1; }
-  QEMU_CPU=cortex-r5f ctest --test-dir "build-$target" --output-on-failure --no-tests=error \
+  QEMU_CPU=cortex-r5f ctest --test-dir "build-$target" -j2 --output-on-failure --no-tests=error \
     -R end_to_end
   echo "without NEON: form word, dialogue exact"
 fi

@@ -13,7 +13,7 @@ import tempfile
 import unittest
 
 import harness
-from harness import BANNER, FORMS, Terminal, on_terminal, run, screen, without_times
+from harness import BANNER, FIRST_N, FORMS, Terminal, on_terminal, run, screen, without_times
 
 harness.COMMAND[:] = sys.argv[2:] + [sys.argv[1]]
 COMMAND = harness.COMMAND
@@ -82,13 +82,13 @@ class EndToEnd(unittest.TestCase):
 @unittest.skipIf(len(COMMAND) > 1 or os.name != "posix", "native POSIX runs only")
 class ProgressLine(unittest.TestCase):
     def until_drawn(self, run_at, enough):
-        """run_at(n) on a terminal for n = 20000, 40000, ... until enough(result)
+        """run_at(n) on a terminal for n = FIRST_N, twice that, ... until enough(result)
         holds: the run must last long enough for the line to be drawn, and
         how long that is depends on the machine and its load, which no test
         can know. More work always shows more, so this waits for what it
         looks for instead of guessing a size; it fails only if even 640000!
         (minutes of work) never shows it."""
-        n = 20000
+        n = FIRST_N
         while True:
             result = run_at(n)
             if enough(result):
@@ -145,8 +145,8 @@ class ProgressLine(unittest.TestCase):
         rows = [row for row in screen(seen, columns) if row]
         self.assertEqual(rows, [f"{n} 1 0 0"], seen)
 
-    def during_a_run(self, act, n=20000):
-        """Runs n! once on a terminal (n = 20000, 40000, ... until the line
+    def during_a_run(self, act, n=FIRST_N):
+        """Runs n! once on a terminal (n = FIRST_N, twice that, ... until the line
         shows during a phase, which no test can know in advance: a
         sanitized build is ten times slower, a fast machine fast), and calls
         act(terminal, n) once the line is drawn; act answers the power
@@ -168,11 +168,11 @@ class ProgressLine(unittest.TestCase):
             return terminal, n
 
     def within_one_run(self, act):
-        """Runs n! on a terminal, n growing from 20000, until act(terminal,
+        """Runs n! on a terminal, n growing from FIRST_N, until act(terminal,
         n) returns True; act returns False when the run ended before act
         was done, which proves nothing. Answers the power stage with 0 and
         0, and checks the program then ends well."""
-        n = 20000
+        n = FIRST_N
         while True:
             done = []
             terminal, n = self.during_a_run(lambda t, n: done.append(act(t, n)), n)
@@ -191,7 +191,7 @@ class ProgressLine(unittest.TestCase):
         # 7 typed during the run is shown on the line, then after the power
         # prompt, where 2 and Enter complete it: the program raises two to
         # the 72 that the screen shows.
-        n = 20000
+        n = FIRST_N
         while True:
             terminal, n = self.during_a_run(lambda t, n: t.type("7"), n)
             # A run can end between the line's first draw and the key's

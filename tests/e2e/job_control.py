@@ -10,7 +10,7 @@ import threading
 import time
 import unittest
 
-from harness import COMMAND, Terminal
+from harness import COMMAND, FIRST_N, FIRST_P, Terminal
 
 STOP = 3.0  # seconds each test keeps the program stopped
 # What the figure may still hold of a stop: the clock counts up to 20 ms of
@@ -32,7 +32,7 @@ def figure(text, label):
 
 @unittest.skipIf(len(COMMAND) > 1 or os.name != "posix", "native POSIX runs only")
 class JobControl(unittest.TestCase):
-    def stop_in_timed_run(self, start, seen, send_stop, n=20000):
+    def stop_in_timed_run(self, start, seen, send_stop, n=FIRST_N):
         """start(n) runs n! twice and the power stage at 0; once seen()
         shows the count prompt answered, sends the stop (send_stop(process)),
         keeps the program stopped STOP seconds and continues it. Doubles n
@@ -111,7 +111,7 @@ class JobControl(unittest.TestCase):
     def test_keys_typed_during_the_last_run_reach_the_next_reader(self):
         # No question follows the power stage's count: keys typed during its
         # runs are the next program's, as if this one had never run.
-        p = 200000
+        p = FIRST_P
         while True:
             terminal = Terminal(all_on_terminal=True)
             with open(terminal.tty_name) as tty:

@@ -9,14 +9,15 @@ import termios
 import time
 import unittest
 
-from harness import COMMAND, Terminal
+from harness import COMMAND, FIRST_N, Terminal
 
 
-def during_a_run(act, n=20000, limit=640000):
+def during_a_run(act, n=FIRST_N, limit=640000, grow=lambda n: 2 * n):
     """Runs n! once on a terminal and calls act(terminal, n) once the line
     is drawn; act returns False when the run ended before it was done,
-    which proves nothing: then n doubles (how long a run lasts depends on
-    the machine, which no test can know). Returns (terminal, n)."""
+    which proves nothing: then n grows to grow(n), twice n unless the test
+    knows better (how long a run lasts depends on the machine, which no
+    test can know). Returns (terminal, n)."""
     while True:
         terminal = Terminal(all_on_terminal=True)
         terminal.wait_for("factorial for? ")
@@ -27,7 +28,7 @@ def during_a_run(act, n=20000, limit=640000):
         terminal.process.kill()
         terminal.finish()
         assert n < limit, f"every run up to {n}! ended too soon"
-        n *= 2
+        n = grow(n)
 
 
 def left_seconds(text):
@@ -143,11 +144,22 @@ class TerminalUnderUse(unittest.TestCase):
         # previous 3 s, so a machine that slows down or speeds up moves both
         # alike: every such draw says 0.5 to 2 times what is left at that
         # pace, give or take 1.5 s.
+        took = []
+
         def long_enough(terminal, n):
             start = time.monotonic()
             terminal.wait_for("raised? ", timeout=600)
-            return time.monotonic() - start > 8 or False
-        terminal, n = during_a_run(long_enough, n=40000, limit=1280000)
+            took.append(time.monotonic() - start)
+            return took[-1] > 8 or False
+
+        def grow(n):
+            # The work grows as n squared: aim the next run at 12 s, where
+            # doubling would overshoot to four times the last one's length.
+            if not took:
+                return 2 * n
+            factor = (12 / max(took.pop(), 0.5)) ** 0.5
+            return int(n * min(2.0, max(1.25, factor)))
+        terminal, n = during_a_run(long_enough, n=40000, limit=1280000, grow=grow)
         with terminal.lock:
             seen = terminal.seen
         draws = [(terminal.arrived(m.start()), m.group(1), int(m.group(2)), m.group(3)) for m in re.finditer(
