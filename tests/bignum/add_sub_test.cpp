@@ -95,7 +95,8 @@ TEST(AddSub, SubtractionDownToZero) {
   EXPECT_EQ(digits_of(a), (std::vector<int>{0}));
 
   uhigh big = from_text("918273645546372819");
-  big -= big;
+  const uhigh& same = big;
+  big -= same;
   EXPECT_EQ(digits_of(big), (std::vector<int>{0}));
 }
 

@@ -121,7 +121,8 @@ TEST(Boundary, MovesAMovedFromValueIsZeroToEveryOperation) {
 
   // On the left of each operator.
   uhigh b = moved_from();
-  b -= b;
+  const uhigh& same = b;
+  b -= same;
   EXPECT_EQ(text_of(b), "0");
   b = moved_from();
   b -= uhigh(0);
