@@ -69,8 +69,14 @@ class TerminalUnderUse(unittest.TestCase):
                 time.sleep(0.01)
             stopped_modes = terminal.modes()
             terminal.process.send_signal(signal.SIGCONT)
-            time.sleep(0.3)
+            # The program takes raw mode again once it runs; on a busy
+            # machine that can take longer than any fixed wait, so wait up
+            # to 5 s for it.
+            deadline = time.monotonic() + 5
             running_modes = terminal.modes()
+            while running_modes[3] & termios.ICANON and time.monotonic() < deadline:
+                time.sleep(0.05)
+                running_modes = terminal.modes()
             with terminal.lock:
                 # The phase ended meanwhile (its report, its result or the
                 # next question came): the modes between phases are the
